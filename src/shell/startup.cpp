@@ -1,0 +1,15 @@
+// The start-up routine: everything that happens once, after the window exists and before the
+// event loop draws the first frame.
+#include "shell/shell.h"
+
+#include <GL/glut.h>
+
+#include "render/render.h"
+
+void onInit() {
+    // Takes effect once the event loop runs; GLUT then reports the new size to onResize.
+    glutFullScreen();
+    setupRenderState();
+    // Texturing is switched on only while the room is drawn.
+    glDisable(GL_TEXTURE_2D);
+}

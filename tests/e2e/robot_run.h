@@ -1,0 +1,43 @@
+// The real robot program on a private virtual X server, as a user would start it: in a
+// working directory that holds its asset files.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "process.h"
+#include "xclient.h"
+#include "xserver.h"
+
+// Timeouts for the program to come up and to go, milliseconds.
+constexpr int startTimeoutMs = 15000;
+constexpr int exitTimeoutMs = 10000;
+
+class RobotRun {
+  public:
+    // Starts Xvfb (1280 x 1024) and connects to it; the program itself starts with start().
+    RobotRun() : client_(server_.display()) {}
+
+    // Starts build/robot in `workDir` with `args`.
+    void start(const std::string &workDir, const std::vector<std::string> &args = {}) {
+        process_ = std::make_unique<ChildProcess>(ROBOT_BINARY, args, workDir, server_.display());
+    }
+
+    // Waits for the window titled "ROBOT" to cover the screen; returns it, or None.
+    Window waitForFullScreenWindow() {
+        const Window window = client_.findWindow("ROBOT", startTimeoutMs);
+        if (window == None || !client_.waitForFullScreen(window, startTimeoutMs)) {
+            return None;
+        }
+        return window;
+    }
+
+    XClient &client() { return client_; }
+    ChildProcess &process() { return *process_; }
+
+  private:
+    XServer server_;
+    XClient client_;
+    std::unique_ptr<ChildProcess> process_;
+};
