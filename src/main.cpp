@@ -27,6 +27,8 @@ int main(int argc, char **argv) {
 
     glutDisplayFunc(onDisplay);
     glutReshapeFunc(onResize);
+    glutKeyboardFunc(onKeyboard);
+    glutSpecialFunc(onKeySpecial);
     glutTimerFunc(firstTimerDelay, onTimer, timerValue);
 
     onInit();

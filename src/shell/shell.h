@@ -36,3 +36,8 @@ void onInit();
 void onResize(int width, int height);
 // Timer handler: requests a redraw and re-arms itself for timerPeriod ms with the same value.
 void onTimer(int value);
+// Character keys: letters set the spin directions, Esc ends the program; the pointer position
+// (x, y) is ignored.
+void onKeyboard(unsigned char key, int x, int y);
+// Special keys: the arrows move the head; the pointer position is ignored.
+void onKeySpecial(int key, int x, int y);
