@@ -33,6 +33,17 @@ class RobotRun {
         return window;
     }
 
+    // What became of the program, for failure messages.
+    std::string describe() {
+        if (process_->running()) {
+            return "robot is running";
+        }
+        return "robot has ended: " +
+               (process_->exitedNormally() ? "status " + std::to_string(process_->exitStatus())
+                                           : "signal " + std::to_string(process_->killedBy())) +
+               ", stderr: " + process_->standardError();
+    }
+
     XClient &client() { return client_; }
     ChildProcess &process() { return *process_; }
 

@@ -22,14 +22,14 @@ TEST_P(ProgramWindow, OpensFullScreenAndClosesQuietly) {
     run.start(ROBOT_DATA_DIR, GetParam().args);
 
     WindowGeometry created;
-    ASSERT_TRUE(run.client().waitForCreatedWindow(created, startTimeoutMs));
+    ASSERT_TRUE(run.client().waitForCreatedWindow(created, startTimeoutMs)) << run.describe();
     EXPECT_EQ(created.x, 30);
     EXPECT_EQ(created.y, 30);
     EXPECT_EQ(created.width, 500);
     EXPECT_EQ(created.height, 500);
 
     const Window window = run.waitForFullScreenWindow();
-    ASSERT_NE(window, None) << "no full-screen window titled ROBOT";
+    ASSERT_NE(window, None) << "no full-screen window titled ROBOT; " << run.describe();
     const WindowGeometry full = run.client().geometry(window);
     EXPECT_EQ(full.width, 1280);
     EXPECT_EQ(full.height, 1024);
