@@ -13,7 +13,7 @@ constexpr unsigned char keyEscape = 27;
 // Scene units the head moves per arrow key press.
 constexpr float moveStep = 1.0f;
 
-void onKeyboard(unsigned char key, int, int) {
+void onKeyboard(unsigned char key, int /*x*/, int /*y*/) {
     // Upper case acts like lower case; no other code is changed.
     if (key >= 'A' && key <= 'Z') {
         key = static_cast<unsigned char>(key + ('a' - 'A'));
@@ -37,7 +37,7 @@ void onKeyboard(unsigned char key, int, int) {
     glutPostRedisplay();
 }
 
-void onKeySpecial(int key, int, int) {
+void onKeySpecial(int key, int /*x*/, int /*y*/) {
     switch (key) {
     case GLUT_KEY_LEFT: posx -= moveStep; break;
     case GLUT_KEY_RIGHT: posx += moveStep; break;
