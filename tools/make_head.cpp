@@ -347,15 +347,15 @@ void ear(Mesh &mesh, double sign) {
 void antenna(Mesh &mesh) {
     const Frame f = frameAlong({0, skullY - 2, -10}, {0, 1, 0});
     lathe(mesh, f,
-          {side(14, 0, 6), {{14, 6, 1, 1}, {11, 9, 1, 1}}, disc(9, 11, 3.5, 1), side(3.5, 9, 50)},
+          {side(14, 0, 6), {{14, 6, 1, 1}, {11, 9, 1, 1}}, disc(9, 11, 3.5, 1), side(3.5, 9, 48)},
           16);
-    lathe(mesh, frameAlong({0, skullY - 2 + 56, -10}, {0, 1, 0}), {sphereArc(10, 0, -90, 90, 8)},
+    lathe(mesh, frameAlong({0, skullY - 2 + 54, -10}, {0, 1, 0}), {sphereArc(10, 0, -90, 90, 8)},
           16);
 }
 
 // The neck: a ribbed column under the skull.
 void neck(Mesh &mesh) {
-    const double top = -skullY + 4, bottom = -skullY - 24;
+    const double top = -skullY + 4, bottom = -skullY - 20;
     std::vector<Ring> ribs;
     const int ribCount = 2, stepsPerRib = 6;
     const double step = (top - bottom) / (ribCount * stepsPerRib);
