@@ -63,6 +63,11 @@ extern const float znew;
 // Sets the OpenGL state that holds for the whole run: clear values, depth test, light, material.
 void setupRenderState();
 
+// Compiles the mesh of the model store's slot 1 into the model list: the enabling of
+// GL_NORMALIZE, then one GL_TRIANGLES primitive with a normal, a texture coordinate and a vertex
+// for each corner of each face, in file order. Needs a current OpenGL context.
+void compileModelList();
+
 // Display handler: draws one whole frame and swaps the buffers.
 void onDisplay();
 // Loads the perspective projection for the stored window size; leaves the modelview matrix

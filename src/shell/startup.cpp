@@ -4,12 +4,15 @@
 
 #include <GL/glut.h>
 
+#include "assets/model.h"
 #include "render/render.h"
 
 void onInit() {
+    loadModel();
     // Takes effect once the event loop runs; GLUT then reports the new size to onResize.
     glutFullScreen();
     setupRenderState();
+    compileModelList();
     // Texturing is switched on only while the room is drawn.
     glDisable(GL_TEXTURE_2D);
 }
