@@ -4,6 +4,7 @@
 
 #include <GL/glut.h>
 
+#include "assets/texture.h"
 #include "render/render.h"
 
 void onInit() {
@@ -12,4 +13,6 @@ void onInit() {
     setupRenderState();
     // Texturing is switched on only while the room is drawn.
     glDisable(GL_TEXTURE_2D);
+    // Ends the process (status 0) when the wall image cannot be read.
+    loadTextures();
 }
