@@ -36,7 +36,8 @@ std::string header(int32_t width, int32_t height, uint16_t bits = 24) {
     std::string h(54, '\0');
     h[0] = 'B';
     h[1] = 'M';
-    const int64_t data = static_cast<int64_t>(width) * height * bits / 8;
+    // The size of the pixel data, 0 where it does not fit (in double: the sides may be huge).
+    const double data = static_cast<double>(width) * height * bits / 8;
     const uint32_t dataSize = data > 0 && data < INT32_MAX - 54 ? static_cast<uint32_t>(data) : 0;
     put(h, 2, 54 + dataSize, 4);
     put(h, 10, 54, 4);
