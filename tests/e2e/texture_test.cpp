@@ -4,7 +4,6 @@
 // the screen show it.
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
