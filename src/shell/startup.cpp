@@ -5,6 +5,7 @@
 #include <GL/glut.h>
 
 #include "assets/model.h"
+#include "assets/texture.h"
 #include "render/render.h"
 
 void onInit() {
@@ -15,4 +16,6 @@ void onInit() {
     compileModelList();
     // Texturing is switched on only while the room is drawn.
     glDisable(GL_TEXTURE_2D);
+    // Ends the process (status 0) when the wall image cannot be read.
+    loadTextures();
 }

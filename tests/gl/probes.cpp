@@ -3,13 +3,24 @@
 #include "probes.h"
 
 #include <GL/freeglut.h>
+#include <cstdio>
 #include <dlfcn.h>
 #include <stdexcept>
 
 Probes probes;
+AllocationProbes allocationProbes;
 
 void resetProbes() {
     probes = Probes{};
+    allocationProbes = AllocationProbes{};
+}
+
+std::ostream &operator<<(std::ostream &out, const GlCall &call) {
+    out << call.function << "(";
+    for (size_t i = 0; i < call.arguments.size(); i++) {
+        out << (i > 0 ? ", " : "") << call.arguments[i];
+    }
+    return out << ")";
 }
 
 namespace {
@@ -63,4 +74,86 @@ void glBegin(GLenum mode) {
         glPassThrough(static_cast<GLfloat>(probes.primitivesBegun++));
     }
     real(mode);
+}
+
+void glBindTexture(GLenum target, GLuint texture) {
+    static const auto real = realFunction<void (*)(GLenum, GLuint)>("glBindTexture");
+    probes.textureCalls.push_back({"glBindTexture", {target, texture}});
+    real(target, texture);
+}
+
+void glTexParameteri(GLenum target, GLenum name, GLint value) {
+    static const auto real = realFunction<void (*)(GLenum, GLenum, GLint)>("glTexParameteri");
+    probes.textureCalls.push_back({"glTexParameteri", {target, name, value}});
+    real(target, name, value);
+}
+
+void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
+                  GLint border, GLenum format, GLenum type, const void *pixels) {
+    static const auto real = realFunction<void (*)(GLenum, GLint, GLint, GLsizei, GLsizei, GLint,
+                                                   GLenum, GLenum, const void *)>("glTexImage2D");
+    probes.textureCalls.push_back(
+        {"glTexImage2D", {target, level, internalFormat, width, height, border, format, type}});
+    real(target, level, internalFormat, width, height, border, format, type, pixels);
+}
+
+void glPixelStorei(GLenum name, GLint value) {
+    static const auto real = realFunction<void (*)(GLenum, GLint)>("glPixelStorei");
+    probes.textureCalls.push_back({"glPixelStorei", {name, value}});
+    real(name, value);
+}
+
+void glGenTextures(GLsizei count, GLuint *names) {
+    static const auto real = realFunction<void (*)(GLsizei, GLuint *)>("glGenTextures");
+    probes.textureCalls.push_back({"glGenTextures", {count}});
+    real(count, names);
+}
+
+// The linker's --wrap options send the statically linked code's calls of malloc, free and
+// fopen here, and these hand them on to the real functions (__real_...).
+extern "C" {
+
+void *__real_malloc(size_t size);
+void __real_free(void *block);
+FILE *__real_fopen(const char *path, const char *mode);
+
+void *__wrap_malloc(size_t size) {
+    AllocationProbes &a = allocationProbes;
+    if (!a.watching) {
+        return __real_malloc(size);
+    }
+    a.allocations++;
+    a.largest = size > a.largest ? size : a.largest;
+    void *block = a.failing ? nullptr : __real_malloc(size);
+    if (block != nullptr) {
+        for (void *&slot : a.blocks) {
+            if (slot == nullptr) {
+                slot = block;
+                a.liveBlocks++;
+                break;
+            }
+        }
+    }
+    return block;
+}
+
+void __wrap_free(void *block) {
+    AllocationProbes &a = allocationProbes;
+    if (a.watching && block != nullptr) {
+        for (void *&slot : a.blocks) {
+            if (slot == block) {
+                slot = nullptr;
+                a.liveBlocks--;
+                break;
+            }
+        }
+    }
+    __real_free(block);
+}
+
+FILE *__wrap_fopen(const char *path, const char *mode) {
+    probes.fileOpens.push_back(std::string(path != nullptr ? path : "(null)") + " " +
+                               (mode != nullptr ? mode : "(null)"));
+    return __real_fopen(path, mode);
+}
 }

@@ -1,0 +1,58 @@
+// The room as the program draws it, for the tests: the corners of its five quads in its own
+// scene units, where they land in a window, and points well inside each surface there.
+#pragma once
+
+#include <vector>
+
+#include "glmath.h"
+
+// Floor, left wall, right wall, back wall, ceiling, in the order drawn; each corner (x, y, z).
+inline const double roomQuads[5][4][3] = {
+    {{-40, -5, 20}, {40, -5, 20}, {40, -5, -100}, {-40, -5, -100}},
+    {{-40, 50, 20}, {-40, -5, 20}, {-40, -5, -100}, {-40, 50, -100}},
+    {{40, 50, 20}, {40, -5, 20}, {40, -5, -100}, {40, 50, -100}},
+    {{40, 50, -100}, {40, -5, -100}, {-40, -5, -100}, {-40, 50, -100}},
+    {{40, 50, -20}, {40, 50, -100}, {-40, 50, -100}, {-40, 50, -20}},
+};
+constexpr int roomFloorQuad = 0;
+
+// From the room's own units to clip coordinates, at a window of `width` x `height`: the
+// perspective (70 degrees, near plane the float 0.1, far 300), the camera and the room's offset.
+inline Mat4 roomToClip(int width, int height) {
+    return perspective(70.0, static_cast<double>(width) / height, static_cast<double>(0.1f),
+                       300.0) *
+           translation(0, -3, -70) * translation(0, 0, 20) * translation(0, -3, 50);
+}
+
+// For each quad, the points of a 9 x 9 grid spread over it (a tenth of its sides in from its
+// edges) that land in front of the viewer and at least `margin` pixels inside the window; in
+// window coordinates, pixels from the lower left.
+inline std::vector<std::vector<WindowPoint>> pointsInsideRoomSurfaces(int width, int height,
+                                                                      int margin) {
+    const Mat4 toClip = roomToClip(width, height);
+    std::vector<std::vector<WindowPoint>> surfaces(5);
+    for (int q = 0; q < 5; q++) {
+        const auto &c = roomQuads[q];
+        for (int i = 1; i < 10; i++) {
+            for (int j = 1; j < 10; j++) {
+                // Bilinear between the corners: a from corner 1 towards 2, b towards 4.
+                const double a = i / 10.0, b = j / 10.0;
+                double p[3];
+                for (int k = 0; k < 3; k++) {
+                    p[k] = (1 - a) * (1 - b) * c[0][k] + a * (1 - b) * c[1][k] + a * b * c[2][k] +
+                           (1 - a) * b * c[3][k];
+                }
+                const Vec4 clip = toClip * Vec4{p[0], p[1], p[2], 1};
+                if (clip.w <= 0) {
+                    continue;
+                }
+                const WindowPoint w = toWindow(clip, width, height);
+                if (w.x >= margin && w.x <= width - 1 - margin && w.y >= margin &&
+                    w.y <= height - 1 - margin) {
+                    surfaces[static_cast<size_t>(q)].push_back(w);
+                }
+            }
+        }
+    }
+    return surfaces;
+}
