@@ -10,17 +10,9 @@
 
 #include "glmath.h"
 #include "robot_run.h"
+#include "room.h"
 
 namespace {
-
-// Copies every file of data/ into `dir`, as the working directory of a user's run.
-void copyData(const TempDir &dir) {
-    for (const auto &entry : std::filesystem::directory_iterator(ROBOT_DATA_DIR)) {
-        if (entry.is_regular_file()) {
-            copyFile(entry.path().string(), dir.file(entry.path().filename().string()));
-        }
-    }
-}
 
 struct Look {
     Screenshot screen;
@@ -108,10 +100,8 @@ std::vector<Vec4> headBoundingBox() {
     return corners;
 }
 
-// Camera and room offset, then the robot's starting place and its model scale.
-const Mat4 roomModelview = translation(0, -3, -70) * translation(0, 0, 20) * translation(0, -3, 50);
-const Mat4 headModelview = roomModelview * translation(0, -7.7, 10) * translation(0, 0, 20) *
-                           translation(0, 18.6, -60) * scaling(0.05);
+// The robot at its starting place, not turned.
+const Mat4 headModelview = robotModelview(0, 20, 0, 0, 0);
 
 // The head's material and light are green only: a lit head pixel is green with no red or blue.
 bool clearlyGreen(const uint8_t *p) {
@@ -152,7 +142,7 @@ TEST(RobotHead, GreenHeadAtItsStartingPlaceInFrontOfTheBackWall) {
     // The back wall, on the far side of the room, lies behind the whole box.
     const std::vector<Vec4> backWall = {
         {40, 50, -100, 1}, {40, -5, -100, 1}, {-40, -5, -100, 1}, {-40, 50, -100, 1}};
-    const Box wall = screenBox(backWall, roomModelview, head.window, 0);
+    const Box wall = screenBox(backWall, roomModelview(), head.window, 0);
     ASSERT_TRUE(wall.contains(box.left, box.top) && wall.contains(box.right, box.bottom));
     ASSERT_GE(box.left, 0);
     ASSERT_GE(box.top, 0);

@@ -2,6 +2,7 @@
 // working directory that holds its asset files.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,15 @@
 // Timeouts for the program to come up and to go, milliseconds.
 constexpr int startTimeoutMs = 15000;
 constexpr int exitTimeoutMs = 10000;
+
+// Copies every file of data/ into `dir`, as the working directory of a user's run.
+inline void copyData(const TempDir &dir) {
+    for (const auto &entry : std::filesystem::directory_iterator(ROBOT_DATA_DIR)) {
+        if (entry.is_regular_file()) {
+            copyFile(entry.path().string(), dir.file(entry.path().filename().string()));
+        }
+    }
+}
 
 class RobotRun {
   public:

@@ -70,11 +70,8 @@ const std::string shippedWall = std::string(ROBOT_DATA_DIR) + "/wall7.bmp";
 
 // A working directory with data/'s files, where wall7.bmp is `wall`, or absent when null.
 void fillWorkDir(const TempDir &dir, const std::string *wall) {
-    for (const auto &entry : std::filesystem::directory_iterator(ROBOT_DATA_DIR)) {
-        if (entry.is_regular_file() && entry.path().filename() != "wall7.bmp") {
-            copyFile(entry.path().string(), dir.file(entry.path().filename().string()));
-        }
-    }
+    copyData(dir);
+    std::filesystem::remove(dir.file("wall7.bmp"));
     if (wall != nullptr) {
         writeFile(dir.file("wall7.bmp"), *wall);
     }

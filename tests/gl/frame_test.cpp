@@ -8,35 +8,9 @@
 #include "feedback.h"
 #include "gl_fixture.h"
 #include "glmath.h"
+#include "room.h"
 
 namespace {
-
-// The room's quads as they must be drawn: floor, left, right, back wall, ceiling; each corner
-// as texture coordinate (s, t) and position (x, y, z) in the room's own units.
-const double roomTable[5][4][5] = {
-    {{0, 0, -40, -5, 20}, {4, 0, 40, -5, 20}, {4, 4, 40, -5, -100}, {0, 4, -40, -5, -100}},
-    {{0, 4, -40, 50, 20}, {4, 4, -40, -5, 20}, {4, 0, -40, -5, -100}, {0, 0, -40, 50, -100}},
-    {{0, 4, 40, 50, 20}, {4, 4, 40, -5, 20}, {4, 0, 40, -5, -100}, {0, 0, 40, 50, -100}},
-    {{0, 4, 40, 50, -100}, {4, 4, 40, -5, -100}, {4, 0, -40, -5, -100}, {0, 0, -40, 50, -100}},
-    {{0, 4, 40, 50, -20}, {4, 4, 40, 50, -100}, {4, 0, -40, 50, -100}, {0, 0, -40, 50, -20}},
-};
-
-// The projection for a window of the given size: 70 degrees, near plane the float 0.1.
-Mat4 expectedProjection(int width, int height) {
-    return perspective(70.0, static_cast<double>(width) / height, static_cast<double>(0.1f), 300.0);
-}
-
-// Camera, then the room's own offset.
-Mat4 roomModelview() {
-    return translation(0, -3, -70) * translation(0, 0, 20) * translation(0, -3, 50);
-}
-
-// The robot's frame for the given offset and spin angles, model units.
-Mat4 robotModelview(double x, double z, double ax, double ay, double az) {
-    return roomModelview() * translation(0, -7.7, 10) * translation(x, 0, z) *
-           translation(0, 18.6, -60) * scaling(0.05) * rotation(ax, 0, 1, 0) *
-           rotation(ay, 1, 0, 0) * rotation(az, 0, 0, 1);
-}
 
 // Tolerances: window coordinates in pixels, depth, and relative area.
 constexpr double pixelTolerance = 0.02;
@@ -90,7 +64,7 @@ FeedbackVertex robotPoint(const std::vector<FeedbackItem> &items) {
 }
 
 WindowPoint expectedRobotPoint(int width, int height, const Mat4 &modelview, const Vec4 &point) {
-    return toWindow(expectedProjection(width, height) * (modelview * point), width, height);
+    return toWindow(sceneProjection(width, height) * (modelview * point), width, height);
 }
 
 class FrameGeometry : public GlTest, public testing::WithParamInterface<std::pair<int, int>> {};
@@ -107,13 +81,13 @@ TEST_P(FrameGeometry, RoomCornersLandWhereTheMatricesPutThem) {
     const std::vector<std::vector<FeedbackItem>> quads = polygonsByMarker(feedbackOfOneFrame());
     ASSERT_EQ(quads.size(), 5u) << "the room is five primitives";
 
-    const Mat4 toClip = expectedProjection(width, height) * roomModelview();
+    const Mat4 toClip = roomToClip(width, height);
     int cornersInView = 0;
     for (int q = 0; q < 5; q++) {
         SCOPED_TRACE("quad " + std::to_string(q));
         std::vector<Vec4> corners;
-        for (const auto &c : roomTable[q]) {
-            corners.push_back(toClip * Vec4{c[2], c[3], c[4], 1});
+        for (const RoomCorner &c : roomQuads[q]) {
+            corners.push_back(toClip * Vec4{c.x, c.y, c.z, 1});
         }
         std::vector<WindowPoint> expected;
         for (const Vec4 &v : clipToViewVolume(corners)) {
@@ -153,8 +127,8 @@ TEST_P(FrameGeometry, RoomCornersLandWhereTheMatricesPutThem) {
                 for (const FeedbackItem &polygon : quads[q]) {
                     for (const FeedbackVertex &f : polygon.vertices) {
                         if (near(e, f)) {
-                            EXPECT_DOUBLE_EQ(f.texture[0], roomTable[q][k][0]);
-                            EXPECT_DOUBLE_EQ(f.texture[1], roomTable[q][k][1]);
+                            EXPECT_DOUBLE_EQ(f.texture[0], roomQuads[q][k].s);
+                            EXPECT_DOUBLE_EQ(f.texture[1], roomQuads[q][k].t);
                         }
                     }
                 }
@@ -185,9 +159,8 @@ TEST_P(FrameGeometry, RobotCentreIsAtItsPlace) {
         sy = place.ay;
         sz = place.az;
         const FeedbackVertex drawn = robotPoint(feedbackOfOneFrame());
-        const WindowPoint expected =
-            toWindow(expectedProjection(width, height) * Vec4{place.x, 4.9, place.z - 50.0, 1},
-                     width, height);
+        const WindowPoint expected = toWindow(
+            sceneProjection(width, height) * Vec4{place.x, 4.9, place.z - 50.0, 1}, width, height);
         EXPECT_NEAR(drawn.x, expected.x, pixelTolerance) << "posx " << place.x;
         EXPECT_NEAR(drawn.y, expected.y, pixelTolerance) << "posz " << place.z;
         EXPECT_NEAR(drawn.z, expected.z, depthTolerance);
@@ -213,14 +186,8 @@ TEST_F(GlTest, RoomIsFlatRedOnTheClearColour) {
     ASSERT_GE(frame.width, 300);
     ASSERT_GE(frame.height, 300);
 
-    long notRed = 0;
-    for (int y = 0; y < 200; y++) {
-        for (int x = 0; x < 250; x++) {
-            const uint8_t *p = frame.at(x, y);
-            notRed += !(p[0] == 255 && p[1] == 0 && p[2] == 0);
-        }
-    }
-    EXPECT_EQ(notRed, 0) << "pixels of the room that are not pure red";
+    EXPECT_EQ(frame.pixelsOtherThan(250, 200, 255, 0, 0), 0)
+        << "pixels of the room that are not pure red";
 
     for (const auto &[x, y] : {std::pair{260, 10}, std::pair{10, 210}, std::pair{299, 299}}) {
         const uint8_t *p = frame.at(x, y);

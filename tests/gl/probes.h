@@ -19,6 +19,18 @@ struct Frame {
     std::vector<uint8_t> rgb;
 
     const uint8_t *at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+
+    // Pixels of the `w` x `h` rectangle at the lower left that are not exactly (r, g, b).
+    long pixelsOtherThan(int w, int h, uint8_t r, uint8_t g, uint8_t b) const {
+        long count = 0;
+        for (int y = 0; y < h; y++) {
+            for (int x = 0; x < w; x++) {
+                const uint8_t *p = at(x, y);
+                count += !(p[0] == r && p[1] == g && p[2] == b);
+            }
+        }
+        return count;
+    }
 };
 
 struct TimerRequest {
