@@ -4,6 +4,7 @@
 // whether the image loads, comes out sheared or ends the viewer at start-up.
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -106,8 +107,17 @@ class Report {
         add(kind, false, file, line, text);
     }
 
-    // Prints the findings so far, and forgets them (the counts stay).
+    // Prints the findings so far, each kind in the order of the first line it was found on
+    // (findings about the whole file last), and forgets them (the counts stay).
     void print() {
+        const auto firstLine = [this](const std::string &name) {
+            const long line = kinds_[name].shown.front().line;
+            return line > 0 ? line : LONG_MAX;
+        };
+        std::stable_sort(order_.begin(), order_.end(),
+                         [&](const std::string &a, const std::string &b) {
+                             return firstLine(a) < firstLine(b);
+                         });
         for (const std::string &name : order_) {
             const FindingKind &k = kinds_[name];
             const char *label = k.problem ? "problem" : "note";
@@ -391,7 +401,8 @@ LineFacts checkModelLines(Report &report, const std::string &path, const std::st
         line++;
         const bool newline = !in.eof();
         if (ended) {
-            if (kindOf(content) != Kind::Ignored) {
+            const Kind kind = kindOf(content);
+            if (kind != Kind::Ignored && kind != Kind::End) {
                 recordsAfterEnd++;
                 firstAfterEnd = firstAfterEnd == 0 ? line : firstAfterEnd;
             }
@@ -400,22 +411,26 @@ LineFacts checkModelLines(Report &report, const std::string &path, const std::st
         const std::vector<std::string> pieces = piecesOf(content, newline);
         const std::string &first = pieces.empty() ? content : pieces[0];
         const Kind kind = kindOf(first);
+        // Each piece counts as a record of its own, as in the reader: the faces that the line
+        // gives, and the number of the first piece's face (0 when it is none).
+        std::vector<int> lineFaces;
         int faceNumber = 0;
-        // Each piece counts as a record of its own, as in the reader.
         for (size_t p = 0; p < pieces.size() && !ended; p++) {
             const Kind k = kindOf(pieces[p]);
             if (k == Kind::Face) {
                 faces = countRecord(faces);
                 if (faces <= faceLimit) {
                     facts.faceLine[static_cast<size_t>(faces)] = line;
+                    lineFaces.push_back(faces);
                 }
                 faceNumber = p == 0 ? faces : faceNumber;
             }
             ended = k == Kind::End;
         }
         if (content.find('\0') != std::string::npos && kind != Kind::Ignored) {
-            report.problem("nul", file, line,
-                           "holds a NUL byte: the viewer reads nothing of the line after it");
+            report.problem(
+                "nul", file, line,
+                "the line holds a NUL byte: the viewer reads nothing of the line after it");
         }
         // The rest of a line longer than a piece.
         std::string rest;
@@ -427,19 +442,24 @@ LineFacts checkModelLines(Report &report, const std::string &path, const std::st
             }
         }
         if (!allBlank(rest)) {
-            std::string text = "is longer than " + std::to_string(pieceLength) +
-                               " characters; the viewer reads it in pieces of " +
-                               std::to_string(pieceLength);
-            if (kind != Kind::Ignored) {
-                text += ", takes only the first for " + std::string(kindName(kind));
-            }
-            if (restKind != Kind::Ignored) {
-                text += ", and takes a later piece for " + std::string(kindName(restKind));
+            const std::string longer = "the line is longer than " + std::to_string(pieceLength) +
+                                       " characters: the viewer ";
+            std::string text;
+            if (kind != Kind::Ignored && restKind == Kind::Ignored) {
+                text = longer + "takes only the first " + std::to_string(pieceLength) + " for " +
+                       kindName(kind) + ", and loses the rest";
+            } else if (kind != Kind::Ignored) {
+                text = longer + "takes the first " + std::to_string(pieceLength) + " for " +
+                       kindName(kind) + ", and a later piece for " + kindName(restKind) +
+                       " of its own";
+            } else {
+                text = longer + "cuts it in pieces of " + std::to_string(pieceLength) +
+                       ", and takes a later piece for " + kindName(restKind);
             }
             if (kind != Kind::Ignored || restKind != Kind::Ignored) {
                 report.problem("long line", file, line, text);
-                if (faceNumber > 0 && faceNumber <= faceLimit) {
-                    facts.faceReported[static_cast<size_t>(faceNumber)] = true;
+                for (const int f : lineFaces) {
+                    facts.faceReported[static_cast<size_t>(f)] = true;
                 }
                 continue;
             }
@@ -490,7 +510,8 @@ LineFacts checkModelLines(Report &report, const std::string &path, const std::st
 // when it does.
 std::string outOfRange(int number, int count, const char *plural) {
     if (number < 0) {
-        return "number " + std::to_string(number) + " is negative (relative numbers are not taken)";
+        return "number " + std::to_string(number) +
+               " is negative, and relative numbers are not taken";
     }
     if (number == 0) {
         return "number 0 names none (numbers count from 1)";
@@ -544,14 +565,16 @@ void checkFaceNumbers(Report &report, const std::string &file, const LineFacts &
         }
     }
     if (faceCount > 0 && i3 == 0) {
-        report.problem("no normals", file, 0,
-                       "has no normals (\"vn\" lines): every corner gets the normal (0, 0, 0), "
-                       "and the viewer lights the head wrongly");
+        report.problem(
+            "no normals", file, 0,
+            "the file has no normals (\"vn\" lines): every corner gets the normal (0, 0, 0), "
+            "and the viewer lights the head wrongly");
     }
     if (faceCount > 0 && i2 == 0) {
-        report.note("no texture vertices", file, 0,
-                    "has no texture vertices (\"vt\" lines); the viewer does not texture the "
-                    "head, so this does not show, but every corner should still name one");
+        report.note(
+            "no texture vertices", file, 0,
+            "the file has no texture vertices (\"vt\" lines); the viewer does not texture the "
+            "head, so this does not show, but every corner should still name one");
     }
 }
 
@@ -592,11 +615,12 @@ void checkModelSize(Report &report, const std::string &file) {
     const double away =
         std::sqrt(middle[0] * middle[0] + middle[1] * middle[1] + middle[2] * middle[2]);
     if (away > offCentreShare * largest) {
-        std::snprintf(text, sizeof text,
-                      "its middle is at (%.4g, %.4g, %.4g), away from the origin about which the "
-                      "viewer turns it, so it swings round as it turns (robot-import model "
-                      "centres it)",
-                      middle[0], middle[1], middle[2]);
+        std::snprintf(
+            text, sizeof text,
+            "the head's middle is at (%.4g, %.4g, %.4g), away from the origin about which the "
+            "viewer turns it, so it swings round as it turns (robot-import model "
+            "centres it)",
+            middle[0], middle[1], middle[2]);
         report.note("centre", file, 0, text);
     }
 }
@@ -610,7 +634,7 @@ void checkModel(Report &report, const std::string &path, const std::string &file
     }
     if (!S_ISREG(status.st_mode)) {
         report.problem("model missing", file, 0,
-                       "is not a regular file: the viewer cannot read a head from it");
+                       "this is not a regular file: the viewer cannot read a head from it");
         return;
     }
     FILE *stream = std::fopen(path.c_str(), "r");
@@ -635,14 +659,15 @@ void checkModel(Report &report, const std::string &path, const std::string &file
     const LineFacts facts = checkModelLines(report, path, file);
 
     if (!endMarker) {
-        report.problem("no end", file, 0,
-                       "has no end marker (a line that begins with \"@\"): the viewer reads to "
-                       "the end of the file and uses it all, but the file is not complete; add "
-                       "a line \"@\" at the end");
+        report.problem(
+            "no end", file, 0,
+            "the file has no end marker (a line that begins with \"@\"): the viewer reads to "
+            "the end of the file and uses it all, but the file is not complete; add "
+            "a line \"@\" at the end");
     }
     if (f_celkem[loadedSlot] == 0) {
         report.problem("no faces", file, 0,
-                       "has no faces before its end: the viewer shows the room without a robot");
+                       "the file has no faces: the viewer shows the room without a robot");
     }
     const struct {
         int count, limit;
@@ -660,7 +685,7 @@ void checkModel(Report &report, const std::string &path, const std::string &file
     for (const auto &c : capacities) {
         if (c.count > c.limit) {
             report.add("capacity", c.problem, file, 0,
-                       "has " + withCommas(c.count) + " " + c.plural + ", more than the " +
+                       "the file has " + withCommas(c.count) + " " + c.plural + ", more than the " +
                            withCommas(c.limit) + " the viewer holds: it leaves out the rest, and " +
                            c.effect + " (robot-import model simplifies a model to fit)");
         }
@@ -688,31 +713,31 @@ bool powerOfTwo(long long side) {
 // Why the viewer refuses the image, from its header and length, as its reader decides.
 std::string refusal(const std::string &header, long long length) {
     if (header.size() < headerSize) {
-        return "it is " + counted(length, "byte", "bytes") + " long, shorter than the " +
+        return "the file is " + counted(length, "byte", "bytes") + " long, shorter than the " +
                std::to_string(headerSize) + "-byte header";
     }
     const long long width = static_cast<std::int32_t>(little(header, widthField, 4));
     const long long height = static_cast<std::int32_t>(little(header, heightField, 4));
     const unsigned bits = little(header, bitsField, 2);
     if (bits != 24) {
-        return "it has " + std::to_string(bits) +
+        return "the image has " + std::to_string(bits) +
                " bits a pixel; the viewer takes only 24 (robot-import texture writes that)";
     }
     if (width <= 0 || height <= 0) {
         const std::string sides = std::to_string(width) + " x " + std::to_string(height);
         return height < 0 && width > 0
-                   ? "its height is negative (" + sides +
+                   ? "the image's height is negative (" + sides +
                          ": rows stored from the top), which the viewer does not take"
-                   : "its sides, " + sides + ", are not both positive";
+                   : "the image's sides, " + sides + ", are not both positive";
     }
     // Sides below 2^31 make a product below 2^62: exact, and checked before the times 3.
     if (width * height > INT32_MAX / 3) {
-        return "its pixel data, " + std::to_string(width) + " x " + std::to_string(height) +
+        return "the image's pixel data, " + std::to_string(width) + " x " + std::to_string(height) +
                " x 3 bytes, is more than the viewer reads";
     }
     const long long need = width * height * 3;
     if (length - static_cast<long long>(headerSize) < need) {
-        return "it holds " +
+        return "the file holds " +
                withCommas(std::max(0LL, length - static_cast<long long>(headerSize))) +
                " bytes of pixels after the header, fewer than the " + std::to_string(width) +
                " x " + std::to_string(height) + " x 3 = " + withCommas(need) + " it needs";
@@ -729,7 +754,7 @@ void checkImage(Report &report, const std::string &path, const std::string &file
     }
     if (!S_ISREG(status.st_mode)) {
         report.problem("image missing", file, 0,
-                       std::string("is not a regular file: ") + quitsText);
+                       std::string("this is not a regular file: ") + quitsText);
         return;
     }
     std::ifstream in(path, std::ios::binary);
@@ -753,18 +778,19 @@ void checkImage(Report &report, const std::string &path, const std::string &file
     const std::uint32_t dataOffset = little(header, dataOffsetField, 4);
     const std::uint32_t compression = little(header, compressionField, 4);
     if (header[0] != 'B' || header[1] != 'M') {
-        report.note("signature", file, 0,
-                    "does not begin with \"BM\": the viewer does not mind, other programs will");
+        report.note(
+            "signature", file, 0,
+            "the file does not begin with \"BM\": the viewer does not mind, other programs will");
     }
     if (compression != 0) {
         report.problem("compression", file, 0,
-                       "is compressed (method " + std::to_string(compression) +
+                       "the image is compressed (method " + std::to_string(compression) +
                            "): the viewer takes the compressed bytes for pixels, and shows "
                            "garbage");
     }
     if (dataOffset != headerSize) {
         report.problem("data offset", file, 0,
-                       "its pixels begin at byte " + withCommas(dataOffset) +
+                       "the image's pixels begin at byte " + withCommas(dataOffset) +
                            ", but the viewer reads them from byte 54 on: the picture comes out "
                            "shifted, in the wrong colours");
     }
@@ -773,14 +799,15 @@ void checkImage(Report &report, const std::string &path, const std::string &file
     if (rowBytes != paddedRow) {
         if (length - static_cast<long long>(headerSize) >= paddedRow * height) {
             report.problem("padding", file, 0,
-                           "its rows are " + std::to_string(width) +
+                           "the image's rows are " + std::to_string(width) +
                                " pixels wide, which a BMP pads to a multiple of 4 bytes; the "
                                "viewer reads the filler bytes as pixels, and the picture comes "
                                "out sheared (use a width that is a multiple of 4)");
         } else {
-            report.note("padding", file, 0,
-                        "its rows are stored without the padding to 4 bytes that a BMP has: the "
-                        "viewer shows it right, other programs will not");
+            report.note(
+                "padding", file, 0,
+                "the image's rows are stored without the padding to 4 bytes that a BMP has: the "
+                "viewer shows it right, other programs will not");
         }
     }
     if (!powerOfTwo(width) || !powerOfTwo(height)) {

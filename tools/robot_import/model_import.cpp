@@ -484,7 +484,8 @@ int importModel(const std::string &input, const std::string &output, const Model
     }
     std::vector<SourceTriangle> triangles = collectTriangles(*scene);
     if (triangles.empty()) {
-        complain(input + ": holds no triangles (no faces, or only points and lines)");
+        complain(input + ": holds no triangles (no faces, only points and lines, or only triangles "
+                         "without area)");
         return exitFailed;
     }
     for (const SourceTriangle &t : triangles) {
