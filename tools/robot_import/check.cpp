@@ -296,8 +296,8 @@ struct LineFacts {
     std::vector<bool> faceReported; // by face number
 };
 
-// Checks the syntax of a face line as the reader will take it; returns true when it found
-// something wrong.
+// Checks the syntax of a face line as the reader will take it; returns true when the numbers
+// it stores are not the ones written (so that they are not reported again as out of range).
 bool checkFaceLine(Report &report, const std::string &file, long line, const std::string &text) {
     if (text.size() > 1 && !isBlank(text[1])) {
         report.problem("face no blank", file, line,
@@ -312,7 +312,6 @@ bool checkFaceLine(Report &report, const std::string &file, long line, const std
                        "a face with " + std::to_string(corners.size()) +
                            " corners: the viewer keeps the first three and drops the rest "
                            "(write triangles only)");
-        wrong = true;
     } else if (corners.size() < 3) {
         report.problem("face few corners", file, line,
                        "a face with " +
