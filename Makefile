@@ -15,7 +15,7 @@ TEST_FUZZ_SECONDS ?= 30
 CONFIGURE = cmake -S . -G $(GENERATOR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
 CTEST     = ctest --output-on-failure -j $(JOBS) --test-dir
 
-.PHONY: all deps build build-sanitize build-fuzz run test fuzz format clean
+.PHONY: all deps build build-sanitize build-fuzz run test lint fuzz format clean
 
 all: build
 
@@ -42,16 +42,24 @@ build-fuzz: deps
 fuzz: build-fuzz
 	tools/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
+# clang-tidy and cppcheck on every file that the two builds compile; fails on any finding.
+# Needs the builds configured only, not built.
+lint: deps
+	$(CONFIGURE) -B $(BUILD_DIR)
+	$(CONFIGURE) -B $(SANITIZE_DIR) -DROBOT_SANITIZE=ON
+	tools/lint.py -j $(JOBS) $(BUILD_DIR) $(SANITIZE_DIR)
+
 # Starts the viewer; without an X display, takes a screenshot on a virtual one instead.
 run: build
 	@tools/run.sh $(BUILD_DIR) $(RUN_SECONDS)
 
-# The whole suite, in the normal build and under the sanitizers, then each fuzz target for
-# TEST_FUZZ_SECONDS. Every test that needs an X server starts a virtual
+# The whole suite, in the normal build and under the sanitizers, then the static analysis and
+# each fuzz target for TEST_FUZZ_SECONDS. Every test that needs an X server starts a virtual
 # one (Xvfb) of its own.
 test: build build-sanitize
 	$(CTEST) $(BUILD_DIR)
 	$(CTEST) $(SANITIZE_DIR)
+	$(MAKE) --no-print-directory lint
 	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 
 format:
