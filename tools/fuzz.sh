@@ -21,20 +21,25 @@ for kind in model bmp; do
     log="$work/fuzz_$kind.log"
     # Inputs of the model reader are kept to 64 KiB, enough to pass every capacity (19,999 faces
     # take 40 KB): a run takes time in proportion to the input's length, and the fuzzer would
-    # otherwise spend most of it on copies of the 260 KB head. The committed head is read whole
-    # when the regression inputs are replayed.
+    # otherwise spend most of it on copies of the 260 KB head. CTest reads the committed head
+    # whole when it replays the committed inputs.
     max_len=""
     [ "$kind" = model ] && max_len="-max_len=65536"
     mkdir -p "$corpus" "$findings"
+    # The corpus directories: the first receives the new inputs; then the committed seeds, and
+    # the inputs of faults found, once there are any, which are only read.
+    set -- "$corpus" "$top/fuzz/corpus/$kind"
+    if [ -d "$top/fuzz/regressions/$kind" ]; then
+        set -- "$@" "$top/fuzz/regressions/$kind"
+    fi
     echo "fuzz_$kind: fuzzing for $seconds s (log: $log)"
     # -timeout: an input that takes 10 s counts as a hang. -malloc_limit_mb: an allocation of
     # more than 64 MiB counts as a finding, since no input is near that large and neither reader
-    # may allocate more than its file holds. The first corpus directory receives the new inputs;
-    # the committed ones are only read.
+    # may allocate more than its file holds.
     if "$target" -max_total_time="$seconds" -timeout=10 -malloc_limit_mb=64 \
         -print_final_stats=1 $max_len \
         -dict="$top/fuzz/$kind.dict" -artifact_prefix="$findings/" \
-        "$corpus" "$top/fuzz/corpus/$kind" "$top/fuzz/regressions/$kind" >"$log" 2>&1; then
+        "$@" >"$log" 2>&1; then
         runs=$(sed -n 's/^Done \([0-9]*\) runs in \([0-9]*\) second.*/\1 runs in \2 s/p' "$log")
         echo "fuzz_$kind: $runs, no failure"
         passed=$((passed + 1))
