@@ -45,8 +45,10 @@ constexpr std::int64_t largestPixelData = INT32_MAX;
 // State
 // ---------------------------------------------------------------------------------------------
 
-// The private directory that the inputs are written into, made on first use (in /dev/shm when
-// there is one, so that no input touches a disk) and removed at exit; "" before.
+// The private directory that the inputs are written into, made on first use and removed at exit
+// (a run that crashes leaves it: tools/fuzz.sh points TMPDIR at a directory that it removes);
+// "" before. It is made in TMPDIR, else in /dev/shm, so that no input touches a disk, else in
+// /tmp.
 std::string scratch;
 // The working directory to go back to after a reader has run in the scratch directory; -1 until
 // the scratch directory is made.
@@ -77,9 +79,9 @@ const std::string &scratchDir() {
         return scratch;
     }
     const char *tmp = std::getenv("TMPDIR");
-    std::string base = access("/dev/shm", W_OK) == 0    ? "/dev/shm"
-                       : tmp != nullptr && *tmp != '\0' ? tmp
-                                                        : "/tmp";
+    const std::string base = tmp != nullptr && *tmp != '\0'  ? tmp
+                             : access("/dev/shm", W_OK) == 0 ? "/dev/shm"
+                                                             : "/tmp";
     std::string name = base + "/robot-fuzz-XXXXXX";
     if (mkdtemp(name.data()) == nullptr) {
         return scratch;

@@ -12,6 +12,12 @@ build=$(cd "$1" && pwd)
 seconds=${2:-60}
 work="$build/fuzz-work"
 
+# The targets write each input to a file in TMPDIR: a directory in memory, removed at the end,
+# with whatever a crashed target left in it.
+scratch=$(mktemp -d /dev/shm/robot-fuzz.XXXXXX 2>/dev/null || mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR="$scratch"
+
 passed=0
 failed=0
 for kind in model bmp; do
