@@ -7,11 +7,15 @@ GENERATOR    ?= Ninja
 JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
 RUN_SECONDS  ?= 4
 CMAKE_FLAGS  ?=
+FUZZ_DIR     ?= build-fuzz
+FUZZ_SECONDS ?= 60
+# Fuzzing time of each target in `make test`.
+TEST_FUZZ_SECONDS ?= 30
 
 CONFIGURE = cmake -S . -G $(GENERATOR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
 CTEST     = ctest --output-on-failure -j $(JOBS) --test-dir
 
-.PHONY: all deps build build-sanitize run test format clean
+.PHONY: all deps build build-sanitize build-fuzz run test lint fuzz format clean
 
 all: build
 
@@ -28,18 +32,38 @@ build-sanitize: deps
 	$(CONFIGURE) -B $(SANITIZE_DIR) -DROBOT_SANITIZE=ON
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 
+# The fuzz targets of the two file readers: clang, libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+build-fuzz: deps
+	$(CONFIGURE) -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DROBOT_FUZZ=ON -DROBOT_BUILD_TESTS=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_model fuzz_bmp
+
+# Fuzzes each file reader for FUZZ_SECONDS; fails on any finding.
+fuzz: build-fuzz
+	tools/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+# clang-tidy and cppcheck on every file that the two builds compile; fails on any finding.
+# Needs the builds configured only, not built.
+lint: deps
+	$(CONFIGURE) -B $(BUILD_DIR)
+	$(CONFIGURE) -B $(SANITIZE_DIR) -DROBOT_SANITIZE=ON
+	tools/lint.py -j $(JOBS) $(BUILD_DIR) $(SANITIZE_DIR)
+
 # Starts the viewer; without an X display, takes a screenshot on a virtual one instead.
 run: build
 	@tools/run.sh $(BUILD_DIR) $(RUN_SECONDS)
 
-# The whole suite, in the normal build and under the sanitizers. Every test that needs an X
-# server starts a virtual one (Xvfb) of its own.
+# The whole suite, in the normal build and under the sanitizers, then the static analysis and
+# each fuzz target for TEST_FUZZ_SECONDS. Every test that needs an X server starts a virtual
+# one (Xvfb) of its own.
 test: build build-sanitize
 	$(CTEST) $(BUILD_DIR)
 	$(CTEST) $(SANITIZE_DIR)
+	$(MAKE) --no-print-directory lint
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

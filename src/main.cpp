@@ -29,6 +29,9 @@ int main(int argc, char **argv) {
     glutReshapeFunc(onResize);
     glutKeyboardFunc(onKeyboard);
     glutSpecialFunc(onKeySpecial);
+    // The delay first, then the handler and its value: the check would pair "timerValue" with
+    // glutTimerFunc's parameter "time" for their common start.
+    // NOLINTNEXTLINE(readability-suspicious-call-argument)
     glutTimerFunc(firstTimerDelay, onTimer, timerValue);
 
     onInit();

@@ -8,7 +8,8 @@ packages="cmake ninja-build make g++ pkgconf
   libgl-dev libglu1-mesa-dev freeglut3-dev libgl1-mesa-dri
   libgtest-dev libbenchmark-dev libx11-dev libxtst-dev
   xvfb x11-utils imagemagick
-  libassimp-dev libmeshoptimizer-dev libstb-dev"
+  libassimp-dev libmeshoptimizer-dev libstb-dev
+  clang libclang-rt-14-dev clang-tidy cppcheck python3"
 
 if ! command -v dpkg-query >/dev/null 2>&1; then
     echo "install-deps: not a Debian system; make sure these (or your system's equivalents) are installed:"

@@ -57,9 +57,10 @@ struct Corner {
 std::string number(double value) {
     const long long scaled = std::llround(value * 10000.0);
     const long long magnitude = scaled < 0 ? -scaled : scaled;
+    // A sign, at most 15 digits, a point and 4 decimals always fit.
     char text[48];
-    std::snprintf(text, sizeof text, "%s%lld.%04lld", scaled < 0 ? "-" : "", magnitude / 10000,
-                  magnitude % 10000);
+    (void)std::snprintf(text, sizeof text, "%s%lld.%04lld", scaled < 0 ? "-" : "",
+                        magnitude / 10000, magnitude % 10000);
     return text;
 }
 
@@ -393,7 +394,10 @@ int main(int argc, char **argv) {
         return 1;
     }
     writeModel(mesh, out);
-    if (std::ferror(out) || (out != stdout && std::fclose(out) != 0)) {
+    // A write that failed shows in the stream's error flag, or when the stream is flushed and
+    // closed: standard output is flushed here, before the exit status is chosen.
+    const bool failed = std::fflush(out) != 0 || std::ferror(out) != 0;
+    if (failed || (out != stdout && std::fclose(out) != 0)) {
         std::perror("make_head");
         return 1;
     }

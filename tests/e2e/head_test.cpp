@@ -93,9 +93,10 @@ std::vector<Vec4> headBoundingBox() {
         }
     }
     std::vector<Vec4> corners;
+    corners.reserve(8);
     for (int k = 0; k < 8; k++) {
-        corners.push_back(
-            {k & 1 ? high[0] : low[0], k & 2 ? high[1] : low[1], k & 4 ? high[2] : low[2], 1});
+        corners.push_back({(k & 1) != 0 ? high[0] : low[0], (k & 2) != 0 ? high[1] : low[1],
+                           (k & 4) != 0 ? high[2] : low[2], 1});
     }
     return corners;
 }
@@ -159,11 +160,11 @@ TEST(RobotHead, GreenHeadAtItsStartingPlaceInFrontOfTheBackWall) {
             const bool changed =
                 with[0] != without[0] || with[1] != without[1] || with[2] != without[2];
             if (!box.contains(x, y)) {
-                changedOutside += changed;
+                changedOutside += changed ? 1 : 0;
                 continue;
             }
-            changedInside += changed;
-            backgroundInside += isBackground(without);
+            changedInside += changed ? 1 : 0;
+            backgroundInside += isBackground(without) ? 1 : 0;
             if (changed && clearlyGreen(with)) {
                 green++;
                 greenLeft = std::min(greenLeft, x);

@@ -108,7 +108,7 @@ TEST_F(Keys, UpArrowMovesTheHeadTowardsTheBackWall) {
 
     const double heightRatio =
         static_cast<double>(after.bottom - after.top) / (before.bottom - before.top);
-    const double areaRatio = static_cast<double>(after.pixels) / before.pixels;
+    const double areaRatio = static_cast<double>(after.pixels) / static_cast<double>(before.pixels);
     EXPECT_NEAR(heightRatio, 30.0 / 50.0, 0.08);
     EXPECT_NEAR(areaRatio, 0.36, 0.12);
     quitAndCheck();

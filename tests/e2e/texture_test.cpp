@@ -219,7 +219,7 @@ TEST(ShippedWallImage, TexturesFloorWallsAndCeiling) {
                     continue;
                 }
                 looked++;
-                textured += looksTextured(shot, x, y, range);
+                textured += looksTextured(shot, x, y, range) ? 1 : 0;
             }
             if (looked < 5 || textured < looked) {
                 failures << "quad " << q << ": " << textured << " of " << looked

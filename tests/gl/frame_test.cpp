@@ -21,6 +21,20 @@ bool near(const WindowPoint &a, const FeedbackVertex &b) {
     return std::fabs(a.x - b.x) < pixelTolerance && std::fabs(a.y - b.y) < pixelTolerance;
 }
 
+// The vertices of `polygons` drawn at the window point `e`.
+std::vector<const FeedbackVertex *> drawnAt(const std::vector<FeedbackItem> &polygons,
+                                            const WindowPoint &e) {
+    std::vector<const FeedbackVertex *> found;
+    for (const FeedbackItem &polygon : polygons) {
+        for (const FeedbackVertex &v : polygon.vertices) {
+            if (near(e, v)) {
+                found.push_back(&v);
+            }
+        }
+    }
+    return found;
+}
+
 // True when `p` lies inside the convex polygon or within the tolerance of its border.
 bool insideConvex(const std::vector<WindowPoint> &polygon, const FeedbackVertex &p) {
     double sign = 0;
@@ -106,16 +120,11 @@ TEST_P(FrameGeometry, RoomCornersLandWhereTheMatricesPutThem) {
         EXPECT_NEAR(area, windowArea(expected), areaTolerance * windowArea(expected) + 1e-6);
 
         for (const WindowPoint &e : expected) {
-            bool found = false;
-            for (const FeedbackItem &polygon : quads[q]) {
-                for (const FeedbackVertex &v : polygon.vertices) {
-                    if (near(e, v)) {
-                        found = true;
-                        EXPECT_NEAR(v.z, e.z, depthTolerance);
-                    }
-                }
+            const std::vector<const FeedbackVertex *> found = drawnAt(quads[q], e);
+            EXPECT_FALSE(found.empty()) << "no vertex at " << e.x << ", " << e.y;
+            for (const FeedbackVertex *v : found) {
+                EXPECT_NEAR(v->z, e.z, depthTolerance);
             }
-            EXPECT_TRUE(found) << "no vertex at " << e.x << ", " << e.y;
         }
 
         // The corners that lie inside the view volume keep their own texture coordinates.
@@ -123,14 +132,9 @@ TEST_P(FrameGeometry, RoomCornersLandWhereTheMatricesPutThem) {
             const Vec4 &v = corners[k];
             if (std::fabs(v.x) < v.w && std::fabs(v.y) < v.w && std::fabs(v.z) < v.w) {
                 cornersInView++;
-                const WindowPoint e = toWindow(v, width, height);
-                for (const FeedbackItem &polygon : quads[q]) {
-                    for (const FeedbackVertex &f : polygon.vertices) {
-                        if (near(e, f)) {
-                            EXPECT_DOUBLE_EQ(f.texture[0], roomQuads[q][k].s);
-                            EXPECT_DOUBLE_EQ(f.texture[1], roomQuads[q][k].t);
-                        }
-                    }
+                for (const FeedbackVertex *f : drawnAt(quads[q], toWindow(v, width, height))) {
+                    EXPECT_DOUBLE_EQ(f->texture[0], roomQuads[q][k].s);
+                    EXPECT_DOUBLE_EQ(f->texture[1], roomQuads[q][k].t);
                 }
             }
         }
@@ -291,6 +295,7 @@ TEST_F(Spin, StandsStillWithoutDirection) {
     sy = -75;
     sz = 300;
     std::vector<FeedbackVertex> drawn;
+    drawn.reserve(3);
     for (int frame = 0; frame < 3; frame++) {
         drawn.push_back(robotPoint(captureFeedback(onDisplay)));
     }
@@ -320,7 +325,7 @@ TEST_F(Spin, AnglesStayInRangeWithoutAJump) {
         ssx = c.direction;
         long long unreduced = c.start;
         for (int frame = 0; frame < 4; frame++) {
-            unreduced += 5 * c.direction;
+            unreduced += 5LL * c.direction;
             const FeedbackVertex drawn = robotPoint(captureFeedback(onDisplay));
             EXPECT_GT(sx, -spinAngleLimit);
             EXPECT_LT(sx, spinAngleLimit);

@@ -43,7 +43,7 @@ void compileModel(const std::string &text) {
     FILE *stream = fmemopen(buffer.data(), buffer.size(), "r");
     ASSERT_NE(stream, nullptr);
     readModel(loadedSlot, stream);
-    fclose(stream);
+    (void)fclose(stream);
     compileModelList();
 }
 

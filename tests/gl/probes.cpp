@@ -59,12 +59,13 @@ void glutPostRedisplay() {
     real();
 }
 
-void glutTimerFunc(unsigned int milliseconds, void (*callback)(int), int value) {
+// `time` in milliseconds, named as freeglut's declaration names it.
+void glutTimerFunc(unsigned int time, void (*callback)(int), int value) {
     static const auto real =
         realFunction<void (*)(unsigned int, void (*)(int), int)>("glutTimerFunc");
-    probes.timerRequests.push_back({milliseconds, callback, value, probes.redisplayRequests});
+    probes.timerRequests.push_back({time, callback, value, probes.redisplayRequests});
     if (probes.forwardTimers) {
-        real(milliseconds, callback, value);
+        real(time, callback, value);
     }
 }
 
@@ -110,7 +111,9 @@ void glGenTextures(GLsizei count, GLuint *names) {
 }
 
 // The linker's --wrap options send the statically linked code's calls of malloc, free and
-// fopen here, and these hand them on to the real functions (__real_...).
+// fopen here, and these hand them on to the real functions (__real_...). The names are the
+// linker's, reserved as they are.
+// NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 extern "C" {
 
 void *__real_malloc(size_t size);
@@ -157,3 +160,4 @@ FILE *__wrap_fopen(const char *path, const char *mode) {
     return __real_fopen(path, mode);
 }
 }
+// NOLINTEND(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)

@@ -32,8 +32,10 @@ TEST_F(GlTest, TimerRequestsARedrawAndRearmsWithTheSameValue) {
         EXPECT_EQ(request.value, value);
         EXPECT_EQ(request.redisplaysBefore, 1) << "the redraw is requested first";
     }
-    EXPECT_EQ(timerValue, 4660);
 }
+
+// The value that the timer is armed with, known when the program is built.
+static_assert(timerValue == 4660);
 
 // Run by the real event loop, each timer call arms exactly one next call, always with 4660,
 // and each one gives exactly one frame, which turns a spinning head by one step.
@@ -47,6 +49,9 @@ TEST_F(GlTest, TimerDrivesOneFramePerCall) {
     ssx = 1;
     sx = 0;
     probes.forwardTimers = true;
+    // The delay first, then the handler and its value: the check would pair "timerValue" with
+    // glutTimerFunc's parameter "time" for their common start.
+    // NOLINTNEXTLINE(readability-suspicious-call-argument)
     glutTimerFunc(firstTimerDelay, onTimer, timerValue);
     runEventLoop(600);
     // Let the chain end: the next re-arm is recorded but not handed to GLUT.

@@ -36,11 +36,11 @@ struct Mat4 {
         return r;
     }
     Vec4 operator*(const Vec4 &v) const {
-        const double in[4] = {v.x, v.y, v.z, v.w};
+        const double vector[4] = {v.x, v.y, v.z, v.w};
         double out[4] = {};
         for (int row = 0; row < 4; row++) {
             for (int k = 0; k < 4; k++) {
-                out[row] += at(row, k) * in[k];
+                out[row] += at(row, k) * vector[k];
             }
         }
         return {out[0], out[1], out[2], out[3]};

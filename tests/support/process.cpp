@@ -39,6 +39,7 @@ ChildProcess::ChildProcess(const std::string &program, const std::vector<std::st
         }
         setenv("DISPLAY", display.c_str(), 1);
         std::vector<char *> cargv;
+        cargv.reserve(argv.size() + 1);
         for (std::string &a : argv) {
             cargv.push_back(a.data());
         }

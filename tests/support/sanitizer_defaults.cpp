@@ -9,6 +9,8 @@
 // driver's libraries and the suppressions match them. The process is about to end anyway.
 #include <dlfcn.h>
 
+// The names are the ones that the sanitizers' runtimes look up, reserved as they are.
+// NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 extern "C" {
 
 const char *__asan_default_options() {
@@ -23,7 +25,8 @@ const char *__ubsan_default_options() {
     return "print_stacktrace=1:halt_on_error=1";
 }
 
-int dlclose(void *) {
+int dlclose(void * /*handle*/) {
     return 0;
 }
 }
+// NOLINTEND(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)

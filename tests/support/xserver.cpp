@@ -28,8 +28,10 @@ XServer::XServer(const std::string &screen) {
     if (pid_ == 0) {
         close(fds[0]);
         // Keep the server quiet and out of the test's process group signals.
-        freopen("/dev/null", "w", stdout);
-        freopen("/dev/null", "w", stderr);
+        if (freopen("/dev/null", "w", stdout) == nullptr ||
+            freopen("/dev/null", "w", stderr) == nullptr) {
+            _exit(126);
+        }
         const std::string fd = std::to_string(fds[1]);
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
                "-nolisten", "tcp", "-noreset", static_cast<char *>(nullptr));

@@ -157,7 +157,7 @@ TEST(HeadAsset, ShippedHeadIsAWellFormedModel) {
             sum = {sum.x + n.x, sum.y + n.y, sum.z + n.z};
         }
         // Counter-clockwise seen from the side that the normals point to.
-        against += dot(facing, sum) <= 0;
+        against += dot(facing, sum) <= 0 ? 1 : 0;
         const bool oneNormal = face[0][2] == face[1][2] && face[1][2] == face[2][2];
         (oneNormal ? flat : smooth)++;
     }

@@ -59,7 +59,7 @@ TEST(Keyboard, EveryCharacterCode) {
 
         const int lower = code >= 'A' && code <= 'Z' ? code + 32 : code;
         int expected[3] = {untouchedDirection, untouchedDirection, untouchedDirection};
-        int *const directions[3] = {&ssx, &ssy, &ssz};
+        const int *const directions[3] = {&ssx, &ssy, &ssz};
         for (const LetterEffect &effect : letterEffects()) {
             if (effect.letter == lower) {
                 for (int axis = 0; axis < 3; axis++) {

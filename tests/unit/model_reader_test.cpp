@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,7 +57,7 @@ void readFromMemory(const std::string &text) {
     FILE *stream = fmemopen(buffer.data(), buffer.size(), "r");
     ASSERT_NE(stream, nullptr);
     readModel(loadedSlot, stream);
-    fclose(stream);
+    (void)fclose(stream);
 }
 
 enum Kind { Vertex, Texture, Normal, Face };
@@ -76,6 +77,38 @@ struct Expected {
     std::vector<Record> records;
 };
 
+// The records expected, by kind and entry.
+using RecordIndex = std::map<std::pair<int, int>, const Record *>;
+
+// The record expected in an entry of `slot`, or null when the entry must hold zeros.
+const Record *findRecord(const RecordIndex &index, int slot, Kind kind, int entry) {
+    const auto it = index.find({kind, entry});
+    return slot == loadedSlot && it != index.end() ? it->second : nullptr;
+}
+
+void expectFloats(const RecordIndex &index, int slot, Kind kind, int entry, const float *record,
+                  int elements) {
+    const Record *r = findRecord(index, slot, kind, entry);
+    for (int k = 0; k < elements; k++) {
+        const float want = r != nullptr && k > 0 ? static_cast<float>(r->values[k - 1]) : 0.0f;
+        EXPECT_EQ(record[k], want)
+            << "kind " << kind << " slot " << slot << " entry " << entry << " element " << k;
+    }
+}
+
+void expectFace(const RecordIndex &index, int slot, int entry) {
+    const Record *r = findRecord(index, slot, Face, entry);
+    for (int corner = 0; corner < 4; corner++) {
+        for (int k = 0; k < 4; k++) {
+            const bool used = r != nullptr && corner > 0 && k > 0;
+            const long long want =
+                used ? static_cast<long long>(r->values[(corner - 1) * 3 + k - 1]) : 0;
+            EXPECT_EQ(faces[slot][entry][corner][k], want)
+                << "slot " << slot << " face " << entry << " corner " << corner << " element " << k;
+        }
+    }
+}
+
 // Checks the counts and every entry of both slots: the records expected hold their numbers,
 // and every other element is zero.
 void expectStore(const Expected &e) {
@@ -88,41 +121,18 @@ void expectStore(const Expected &e) {
     EXPECT_EQ(err, e.endMarker ? 1 : 0);
     EXPECT_EQ(in, nullptr) << "no file is left open";
 
-    std::map<std::pair<int, int>, const Record *> expected;
+    RecordIndex index;
     for (const Record &r : e.records) {
-        expected[{r.kind, r.entry}] = &r;
+        index[{r.kind, r.entry}] = &r;
     }
-    const auto find = [&](int slot, Kind kind, int entry) -> const Record * {
-        const auto it = expected.find({kind, entry});
-        return slot == loadedSlot && it != expected.end() ? it->second : nullptr;
-    };
-    const auto expectFloats = [&](int slot, Kind kind, int entry, const float *record,
-                                  int elements) {
-        const Record *r = find(slot, kind, entry);
-        for (int k = 0; k < elements; k++) {
-            const float want = r != nullptr && k > 0 ? static_cast<float>(r->values[k - 1]) : 0.0f;
-            EXPECT_EQ(record[k], want)
-                << "kind " << kind << " slot " << slot << " entry " << entry << " element " << k;
-        }
-    };
     for (int slot = 0; slot < modelSlotCount; slot++) {
         for (int entry = 0; entry < vertexCapacity; entry++) {
-            expectFloats(slot, Vertex, entry, vertex[slot][entry], 4);
-            expectFloats(slot, Texture, entry, Tvertex[slot][entry], 3);
-            expectFloats(slot, Normal, entry, Nvector[slot][entry], 4);
+            expectFloats(index, slot, Vertex, entry, vertex[slot][entry], 4);
+            expectFloats(index, slot, Texture, entry, Tvertex[slot][entry], 3);
+            expectFloats(index, slot, Normal, entry, Nvector[slot][entry], 4);
         }
         for (int entry = 0; entry < faceCapacity; entry++) {
-            const Record *r = find(slot, Face, entry);
-            for (int corner = 0; corner < 4; corner++) {
-                for (int k = 0; k < 4; k++) {
-                    const bool used = r != nullptr && corner > 0 && k > 0;
-                    const long long want =
-                        used ? static_cast<long long>(r->values[(corner - 1) * 3 + k - 1]) : 0;
-                    EXPECT_EQ(faces[slot][entry][corner][k], want)
-                        << "slot " << slot << " face " << entry << " corner " << corner
-                        << " element " << k;
-                }
-            }
+            expectFace(index, slot, entry);
         }
     }
 }
@@ -322,17 +332,15 @@ TEST(ReaderFiles, MissingOrUnreadableFileGivesNoFaces) {
 
 // Records beyond the capacity are counted and not stored; the last ones that fit are.
 TEST(ReaderFiles, RecordsBeyondTheCapacityAreNotStored) {
-    std::string text;
+    std::ostringstream text;
     for (int k = 1; k <= vertexCapacity + 1; k++) {
-        const std::string n = std::to_string(k);
-        text += "v " + n + " 0 0\nvt " + n + " 0\nvn 0 " + n + " 0\n";
+        text << "v " << k << " 0 0\nvt " << k << " 0\nvn 0 " << k << " 0\n";
     }
     for (int k = 1; k <= faceCapacity + 1; k++) {
-        const std::string n = std::to_string(k);
-        text += "f " + n + "/1/1 1/" + n + "/1 1/1/" + n + "\n";
+        text << "f " << k << "/1/1 1/" << k << "/1 1/1/" << k << "\n";
     }
-    text += "@\n";
-    loadFromFile(text);
+    text << "@\n";
+    loadFromFile(text.str());
 
     EXPECT_EQ(i1, vertexCapacity + 1);
     EXPECT_EQ(i2, vertexCapacity + 1);
@@ -377,7 +385,7 @@ TEST(ReaderFiles, OneHugeLine) {
     for (int face = 0; face < faceCapacity; face++) {
         for (int corner = 0; corner < 4; corner++) {
             for (int k = 0; k < 4; k++) {
-                nonZero += faces[1][face][corner][k] != 0;
+                nonZero += faces[1][face][corner][k] != 0 ? 1 : 0;
             }
         }
     }
