@@ -48,11 +48,11 @@ TEST(ImportedAssets, ShowInTheViewer) {
         for (int x = 0; x < screen.width; x++) {
             const uint8_t *p = screen.at(x, y);
             const Rgb colour{p[0], p[1], p[2]};
-            count[0] += colour == red;
-            count[1] += colour == blue;
-            count[2] += colour == yellow;
-            count[3] += colour == grey;
-            green += clearlyGreen(p);
+            count[0] += colour == red ? 1 : 0;
+            count[1] += colour == blue ? 1 : 0;
+            count[2] += colour == yellow ? 1 : 0;
+            count[3] += colour == grey ? 1 : 0;
+            green += clearlyGreen(p) ? 1 : 0;
         }
     }
     const long share = static_cast<long>(screen.width) * screen.height / 100;

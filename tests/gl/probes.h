@@ -26,7 +26,7 @@ struct Frame {
         for (int y = 0; y < h; y++) {
             for (int x = 0; x < w; x++) {
                 const uint8_t *p = at(x, y);
-                count += !(p[0] == r && p[1] == g && p[2] == b);
+                count += p[0] == r && p[1] == g && p[2] == b ? 0 : 1;
             }
         }
         return count;

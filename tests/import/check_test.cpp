@@ -78,9 +78,10 @@ std::string movedModel(double scale, double offset) {
         {0, 100, 0}, {-100, -100, 100}, {100, -100, 100}, {0, -100, -100}};
     std::vector<std::string> lines = goodModel();
     for (int v = 0; v < 4; v++) {
+        // Three numbers of at most 13 characters each (-1.79769e+308): the line fits.
         char text[128];
-        std::snprintf(text, sizeof text, "v %g %g %g", positions[v][0] * scale + offset,
-                      positions[v][1] * scale, positions[v][2] * scale);
+        (void)std::snprintf(text, sizeof text, "v %g %g %g", positions[v][0] * scale + offset,
+                            positions[v][1] * scale, positions[v][2] * scale);
         lines[static_cast<size_t>(v)] = text;
     }
     return joined(lines);
@@ -322,7 +323,7 @@ std::vector<CheckCase> checkCases() {
     cases.push_back(
         imageCase("PackedRows", image(2, 2, 12), 0,
                   {"wall7.bmp: note: the image's rows are stored without the padding", fine}));
-    cases.push_back(imageCase("Over1024", image(2048, 4, 2048 * 4 * 3), 0,
+    cases.push_back(imageCase("Over1024", image(2048, 4, size_t{2048} * 4 * 3), 0,
                               {"wall7.bmp: note: sides over 1024 pixels may be more than some "
                                "OpenGL implementations take",
                                fine}));

@@ -97,8 +97,9 @@ Solid tallTetrahedronZUp() {
 }
 
 std::string number(double value) {
+    // At most 16 characters (-1.79769313e+308): the number fits.
     char text[64];
-    std::snprintf(text, sizeof text, "%.9g", value);
+    (void)std::snprintf(text, sizeof text, "%.9g", value);
     return text;
 }
 

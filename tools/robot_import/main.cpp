@@ -1,7 +1,9 @@
 // robot-import's command line: the three commands (model, texture, check), their options, help
 // and usage errors.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator> // std::begin, std::end
 #include <string>
 #include <vector>
 
@@ -77,18 +79,57 @@ struct Arguments {
     bool help = false;
 };
 
+// The options that only set a flag, by their long names.
+struct Flag {
+    const char *name;
+    bool Arguments::*field;
+};
+const Flag flags[] = {
+    {"--z-up", &Arguments::zUp},
+    {"--no-simplify", &Arguments::noSimplify},
+    {"--floor", &Arguments::floor},
+};
+
+bool isAllowed(const std::vector<std::string> &allowed, const std::string &name) {
+    return std::find(allowed.begin(), allowed.end(), name) != allowed.end();
+}
+
+// Takes the file name that follows the output option args[k] into `parsed`, and moves `k` on
+// to it. Returns an empty string, or what is wrong with the command line.
+std::string takeOutput(const std::vector<std::string> &args, size_t &k, Arguments &parsed) {
+    const std::string &option = args[k];
+    if (k + 1 >= args.size()) {
+        return "option " + option + " needs a file name";
+    }
+    if (parsed.outputGiven) {
+        return "option " + option + " given twice";
+    }
+    parsed.output = args[++k];
+    parsed.outputGiven = true;
+    if (parsed.output.empty()) {
+        return "option " + option + " needs a file name";
+    }
+    return "";
+}
+
+// Sets the flag that `option` names when it is one of `allowed`. Returns false when it names
+// no flag that the command takes.
+bool takeFlag(const std::string &option, const std::vector<std::string> &allowed,
+              Arguments &parsed) {
+    const Flag *const end = std::end(flags);
+    const Flag *const flag =
+        std::find_if(std::begin(flags), end, [&](const Flag &f) { return option == f.name; });
+    if (flag == end || !isAllowed(allowed, option)) {
+        return false;
+    }
+    parsed.*(flag->field) = true;
+    return true;
+}
+
 // Parses `args`, accepting the options in `allowed` (a list of long names). Returns an empty
 // string, or what is wrong with the command line.
 std::string parse(const std::vector<std::string> &args, const std::vector<std::string> &allowed,
                   Arguments &parsed) {
-    const auto permitted = [&](const std::string &name) {
-        for (const std::string &a : allowed) {
-            if (a == name) {
-                return true;
-            }
-        }
-        return false;
-    };
     bool optionsEnded = false;
     for (size_t k = 0; k < args.size(); k++) {
         const std::string &arg = args[k];
@@ -98,25 +139,12 @@ std::string parse(const std::vector<std::string> &args, const std::vector<std::s
             optionsEnded = true;
         } else if (arg == "-h" || arg == "--help") {
             parsed.help = true;
-        } else if ((arg == "-o" || arg == "--output") && permitted("--output")) {
-            if (k + 1 >= args.size()) {
-                return "option " + arg + " needs a file name";
+        } else if ((arg == "-o" || arg == "--output") && isAllowed(allowed, "--output")) {
+            std::string wrong = takeOutput(args, k, parsed);
+            if (!wrong.empty()) {
+                return wrong;
             }
-            if (parsed.outputGiven) {
-                return "option " + arg + " given twice";
-            }
-            parsed.output = args[++k];
-            parsed.outputGiven = true;
-            if (parsed.output.empty()) {
-                return "option " + arg + " needs a file name";
-            }
-        } else if (arg == "--z-up" && permitted(arg)) {
-            parsed.zUp = true;
-        } else if (arg == "--no-simplify" && permitted(arg)) {
-            parsed.noSimplify = true;
-        } else if (arg == "--floor" && permitted(arg)) {
-            parsed.floor = true;
-        } else {
+        } else if (!takeFlag(arg, allowed, parsed)) {
             return "unknown option " + arg;
         }
     }

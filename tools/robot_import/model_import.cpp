@@ -4,6 +4,7 @@
 // capacity.
 #include <algorithm>
 #include <array>
+#include <cfloat> // DBL_MAX_10_EXP
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -32,11 +33,6 @@ constexpr size_t faceLimit = faceCapacity - 1;
 // Height of the written model in scene units, like the viewer's own head (which the viewer
 // draws at a twentieth of its size, in a room 55 units high).
 constexpr double modelHeight = 200.0;
-
-// Decimals of every number written: 0.0001 units of a 200-unit model.
-constexpr const char *positionFormat = "%.4f %.4f %.4f";
-constexpr const char *texcoordFormat = "%.4f %.4f";
-constexpr const char *normalFormat = "%.4f %.4f %.4f";
 
 // The import steps: one list of triangles in the scene's own frame, with identical vertices
 // merged, and no points, lines or degenerate triangles. (Normals where the file has none are
@@ -138,25 +134,39 @@ template <typename Value> class RecordList {
 // Functions
 // ---------------------------------------------------------------------------------------------
 
-std::string print(const char *format, double a, double b, double c = 0) {
-    char text[128];
-    std::snprintf(text, sizeof text, format, a, b, c);
+// A coordinate as every coordinate of the file is written: with 4 decimals, 0.0001 units of a
+// 200-unit model.
+std::string decimal(double value) {
+    // The longest such text, that of the largest double: a sign, DBL_MAX_10_EXP + 1 digits, the
+    // point, 4 decimals and the terminating zero. Every double fits, so the result of snprintf
+    // (the length written) says nothing new.
+    char text[1 + DBL_MAX_10_EXP + 1 + 1 + 4 + 1];
+    (void)std::snprintf(text, sizeof text, "%.4f", value);
+    return text;
+}
+
+// A number in a comment: at most 6 significant digits, in the shorter of the two notations.
+std::string general(double value) {
+    // A sign, 6 digits and the point, "e", the exponent's sign and 3 digits, the terminating
+    // zero: every double fits.
+    char text[16];
+    (void)std::snprintf(text, sizeof text, "%.6g", value);
     return text;
 }
 
 std::string positionText(const Vec3 &p) {
-    return print(positionFormat, p.x, p.y, p.z);
+    return decimal(p.x) + " " + decimal(p.y) + " " + decimal(p.z);
 }
 std::string texcoordText(const std::array<double, 2> &t) {
-    return print(texcoordFormat, t[0], t[1]);
+    return decimal(t[0]) + " " + decimal(t[1]);
 }
 std::string normalText(const Vec3 &n) {
-    return print(normalFormat, n.x, n.y, n.z);
+    return decimal(n.x) + " " + decimal(n.y) + " " + decimal(n.z);
 }
 
 // The number as it will be written and read back.
 double rounded(double value) {
-    return std::strtod(print("%.4f", value, 0).c_str(), nullptr);
+    return std::strtod(decimal(value).c_str(), nullptr);
 }
 Vec3 rounded(const Vec3 &a) {
     return {rounded(a.x), rounded(a.y), rounded(a.z)};
@@ -354,8 +364,8 @@ std::vector<unsigned> simplifyIndices(const std::vector<unsigned> &indices,
                 usedCount++;
             }
         }
-        const size_t faces = count / 3;
-        if (faces > 0 && faces <= faceLimit && usedCount <= vertexLimit) {
+        const size_t faceCount = count / 3;
+        if (faceCount > 0 && faceCount <= faceLimit && usedCount <= vertexLimit) {
             result.resize(count);
             return result;
         }
@@ -365,12 +375,12 @@ std::vector<unsigned> simplifyIndices(const std::vector<unsigned> &indices,
             share = std::min(share, targetMargin * static_cast<double>(vertexLimit) /
                                         static_cast<double>(usedCount));
         }
-        if (faces > faceLimit) {
+        if (faceCount > faceLimit) {
             share = std::min(share, targetMargin * static_cast<double>(faceLimit) /
-                                        static_cast<double>(faces));
+                                        static_cast<double>(faceCount));
         }
         target = static_cast<size_t>(
-            static_cast<double>(std::min(target, std::max<size_t>(faces, 1))) * share);
+            static_cast<double>(std::min(target, std::max<size_t>(faceCount, 1))) * share);
     }
     return {};
 }
@@ -412,7 +422,7 @@ bool fitToCapacity(Mesh &mesh) {
     // The kept triangles, renumbered, each vertex with its one normal and texture vertex.
     RecordList<Vec3> positions, normals;
     RecordList<std::array<double, 2>> texcoords;
-    std::vector<Face> faces;
+    std::vector<Face> keptFaces;
     for (size_t i = 0; i + 2 < kept.size(); i += 3) {
         const Vec3 faceNormal = unit(cross(mesh.positions[kept[i + 1]] - mesh.positions[kept[i]],
                                            mesh.positions[kept[i + 2]] - mesh.positions[kept[i]]),
@@ -428,13 +438,13 @@ bool fitToCapacity(Mesh &mesh) {
             face[k].vn = normals.add(normalText(n), n);
         }
         if (face[0].v != face[1].v && face[1].v != face[2].v && face[0].v != face[2].v) {
-            faces.push_back(face);
+            keptFaces.push_back(face);
         }
     }
     mesh.positions = positions.take();
     mesh.texcoords = texcoords.take();
     mesh.normals = normals.take();
-    mesh.faces = std::move(faces);
+    mesh.faces = std::move(keptFaces);
     return !mesh.faces.empty() && fits(mesh);
 }
 
@@ -443,8 +453,8 @@ std::string dialectText(const Mesh &mesh, double scale) {
     // Comment lines stay well within the viewer's 126 characters a line.
     std::string text = "# The robot's head, written by robot-import.\n";
     text += "# " + sizeOf(mesh) + ".\n";
-    text += "# Centred on the origin and scaled by " + print("%.6g", scale, 0) + " to " +
-            print("%g", modelHeight, 0) + " units tall.\n";
+    text += "# Centred on the origin and scaled by " + general(scale) + " to " +
+            general(modelHeight) + " units tall.\n";
     for (const Vec3 &p : mesh.positions) {
         text += "v " + positionText(p) + "\n";
     }
@@ -455,10 +465,12 @@ std::string dialectText(const Mesh &mesh, double scale) {
         text += "vn " + normalText(n) + "\n";
     }
     for (const Face &face : mesh.faces) {
+        // Nine numbers below the viewer's capacity: the line always fits.
         char line[128];
-        std::snprintf(line, sizeof line, "f %zu/%zu/%zu %zu/%zu/%zu %zu/%zu/%zu\n", face[0].v + 1,
-                      face[0].vt + 1, face[0].vn + 1, face[1].v + 1, face[1].vt + 1, face[1].vn + 1,
-                      face[2].v + 1, face[2].vt + 1, face[2].vn + 1);
+        (void)std::snprintf(line, sizeof line, "f %zu/%zu/%zu %zu/%zu/%zu %zu/%zu/%zu\n",
+                            face[0].v + 1, face[0].vt + 1, face[0].vn + 1, face[1].v + 1,
+                            face[1].vt + 1, face[1].vn + 1, face[2].v + 1, face[2].vt + 1,
+                            face[2].vn + 1);
         text += line;
     }
     text += "@\n";
