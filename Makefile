@@ -7,11 +7,13 @@ GENERATOR    ?= Ninja
 JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
 RUN_SECONDS  ?= 4
 CMAKE_FLAGS  ?=
+BENCH_OUT    ?= $(BUILD_DIR)/bench-results
+BENCH_ARGS   ?=
 
 CONFIGURE = cmake -S . -G $(GENERATOR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
 CTEST     = ctest --output-on-failure -j $(JOBS) --test-dir
 
-.PHONY: all deps build build-sanitize run test format clean
+.PHONY: all deps build build-sanitize run test bench format clean
 
 all: build
 
@@ -37,6 +39,12 @@ run: build
 test: build build-sanitize
 	$(CTEST) $(BUILD_DIR)
 	$(CTEST) $(SANITIZE_DIR)
+
+# Benchmarks: start-up, frame cost, cadence, memory and loading, each beside a bare GLUT program
+# and a program that makes exactly robot's OpenGL calls. Writes $(BENCH_OUT)/results.md. Parts
+# and rounds can be chosen, e.g. `make bench BENCH_ARGS="--only startup --rounds 30"`.
+bench: build
+	$(BUILD_DIR)/bench/robot_bench_run --out $(BENCH_OUT) $(BENCH_ARGS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -7,7 +7,7 @@ set -eu
 packages="cmake ninja-build make g++ pkgconf
   libgl-dev libglu1-mesa-dev freeglut3-dev libgl1-mesa-dri
   libgtest-dev libbenchmark-dev libx11-dev libxtst-dev
-  xvfb x11-utils imagemagick"
+  xvfb x11-utils imagemagick valgrind"
 
 if ! command -v dpkg-query >/dev/null 2>&1; then
     echo "install-deps: not a Debian system; make sure these (or your system's equivalents) are installed:"
