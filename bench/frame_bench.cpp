@@ -4,6 +4,8 @@
 //              several) of one drawn frame, for robot's onDisplay, for the same-drawing floor
 //              (floor_gl.h) and for a bare clear-and-swap frame, with the shipped assets and
 //              with the full-capacity model, at 1280 x 1024 and 1920 x 1080;
+//   alternate/...  robot's frame and the floor's drawn in turn, each timed on its own, so that
+//              the load of the machine falls on both alike; their ratio is the frame target's;
 //   load/...   reading the model file (loadModel), compiling the model list, and reading and
 //              loading the wall image (bitmapRead, bitmapLoad).
 // Run with --benchmark_repetitions and --benchmark_enable_random_interleaving, the three
@@ -18,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -128,6 +131,42 @@ void frameBenchmark(benchmark::State &state, void (*draw)(), Model model, Size s
     }
 }
 
+long long processCpuNs() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+// robot's frame and the floor's, one after the other, each timed on its own: whatever else the
+// machine does falls on both alike, within a few milliseconds; the order alternates. Reports the
+// CPU time of each per frame and their ratio as counters.
+void alternatingBenchmark(benchmark::State &state, Model model, Size size) {
+    useModel(model);
+    useSize(size);
+    for (int i = 0; i < warmUpFrames; i++) {
+        robotFrame();
+        floorFrameNow();
+    }
+    long long robotNs = 0, floorNs = 0;
+    bool robotFirst = true;
+    for (auto _ : state) {
+        // Which goes first changes every time, so that neither always follows the other.
+        const long long start = processCpuNs();
+        robotFirst ? robotFrame() : floorFrameNow();
+        const long long between = processCpuNs();
+        robotFirst ? floorFrameNow() : robotFrame();
+        const long long end = processCpuNs();
+        robotNs += robotFirst ? between - start : end - between;
+        floorNs += robotFirst ? end - between : between - start;
+        robotFirst = !robotFirst;
+    }
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["robot_ms"] = static_cast<double>(robotNs) / frames / 1e6;
+    state.counters["floor_ms"] = static_cast<double>(floorNs) / frames / 1e6;
+    state.counters["robot_per_floor"] =
+        floorNs > 0 ? static_cast<double>(robotNs) / static_cast<double>(floorNs) : 0.0;
+}
+
 void loadModelBenchmark(benchmark::State &state, Model model) {
     inDirectory(modelDir(model), [&state] {
         for (auto _ : state) {
@@ -187,6 +226,10 @@ void registerBenchmarks() {
                                          model, size)
                 ->MeasureProcessCPUTime()
                 ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(("alternate/robot-floor" + tail).c_str(),
+                                         alternatingBenchmark, model, size)
+                ->MeasureProcessCPUTime()
+                ->Unit(benchmark::kMillisecond);
         }
     }
     for (Model model : {Model::Shipped, Model::Full}) {
@@ -208,7 +251,8 @@ void registerBenchmarks() {
 // ---------------------------------------------------------------------------------------------
 
 struct Samples {
-    std::vector<double> cpu, real; // milliseconds, one per repetition
+    std::vector<double> cpu, real;                       // milliseconds, one per repetition
+    std::map<std::string, std::vector<double>> counters; // one per repetition
 };
 
 std::string format(double value, int decimals = 2) {
@@ -233,6 +277,9 @@ class SummaryReporter : public benchmark::ConsoleReporter {
                 Samples &s = samples_[run.run_name.function_name];
                 s.cpu.push_back(run.GetAdjustedCPUTime() * toMs);
                 s.real.push_back(run.GetAdjustedRealTime() * toMs);
+                for (const auto &[name, counter] : run.counters) {
+                    s.counters[name].push_back(counter.value);
+                }
             }
             if (run.run_type == Run::RT_Aggregate || run.repetitions <= 1) {
                 shown.push_back(run);
@@ -264,6 +311,19 @@ class SummaryReporter : public benchmark::ConsoleReporter {
                     << " | " << spread(pairedRatios(robot.cpu, floor.cpu), 3) << " | "
                     << spread(pairedRatios(robot.cpu, bare.cpu)) << " | "
                     << spread(pairedRatios(floor.cpu, bare.cpu)) << " |\n";
+            }
+        }
+        out << "\nrobot's frame and the floor's drawn one after the other, each timed on its "
+               "own (CPU ms per frame, median over the repetitions, quartiles), and the ratio "
+               "of their sums in each repetition:\n\n"
+            << "| size | model | robot | floor | robot / floor |\n|---|---|---|---|---|\n";
+        for (const Size &size : sizes) {
+            for (Model model : {Model::Shipped, Model::Full}) {
+                Samples &a = samples_[std::string("alternate/robot-floor/") + modelName(model) +
+                                      "/" + size.name()];
+                out << "| " << size.name() << " | " << modelName(model) << " | "
+                    << spread(a.counters["robot_ms"]) << " | " << spread(a.counters["floor_ms"])
+                    << " | " << spread(a.counters["robot_per_floor"], 3) << " |\n";
             }
         }
         out << "\nWall time per frame, ms, median (quartiles): ";
