@@ -11,11 +11,13 @@ FUZZ_DIR     ?= build-fuzz
 FUZZ_SECONDS ?= 60
 # Fuzzing time of each target in `make test`.
 TEST_FUZZ_SECONDS ?= 30
+BENCH_OUT    ?= $(BUILD_DIR)/bench-results
+BENCH_ARGS   ?=
 
 CONFIGURE = cmake -S . -G $(GENERATOR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
 CTEST     = ctest --output-on-failure -j $(JOBS) --test-dir
 
-.PHONY: all deps build build-sanitize build-fuzz run test lint fuzz format clean
+.PHONY: all deps build build-sanitize build-fuzz run test lint fuzz bench format clean
 
 all: build
 
@@ -61,6 +63,12 @@ test: build build-sanitize
 	$(CTEST) $(SANITIZE_DIR)
 	$(MAKE) --no-print-directory lint
 	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
+
+# Benchmarks: start-up, frame cost, cadence, memory and loading, each beside a bare GLUT program
+# and a program that makes exactly robot's OpenGL calls. Writes $(BENCH_OUT)/results.md. Parts
+# and rounds can be chosen, e.g. `make bench BENCH_ARGS="--only startup --rounds 30"`.
+bench: build
+	$(BUILD_DIR)/bench/robot_bench_run --out $(BENCH_OUT) $(BENCH_ARGS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

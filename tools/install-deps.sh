@@ -7,7 +7,7 @@ set -eu
 packages="cmake ninja-build make g++ pkgconf
   libgl-dev libglu1-mesa-dev freeglut3-dev libgl1-mesa-dri
   libgtest-dev libbenchmark-dev libx11-dev libxtst-dev
-  xvfb x11-utils imagemagick
+  xvfb x11-utils imagemagick valgrind
   libassimp-dev libmeshoptimizer-dev libstb-dev
   clang libclang-rt-14-dev clang-tidy cppcheck python3"
 

@@ -41,6 +41,11 @@ FILE *in = nullptr;
 int i1 = 0, i2 = 0, i3 = 0, i4 = 0;
 // End flag: 1 once the end marker was read; 0 at the start.
 int err = 0;
+// Per slot: whether the reader may have stored records in it since the slot was last emptied;
+// false at the start, when the whole store is zero. Only the reader writes the store, so a
+// slot whose flag is false holds zeros and emptying it need not write it: at start-up the
+// slot's 1.7 MB are then never touched, and the system gives them no memory.
+static bool slotWritten[modelSlotCount] = {};
 
 // ---------------------------------------------------------------------------------------------
 // Functions
@@ -158,10 +163,13 @@ void clearModel(int slot) {
     if (slot < 0 || slot >= modelSlotCount) {
         return;
     }
-    std::memset(vertex[slot], 0, sizeof vertex[slot]);
-    std::memset(Nvector[slot], 0, sizeof Nvector[slot]);
-    std::memset(Tvertex[slot], 0, sizeof Tvertex[slot]);
-    std::memset(faces[slot], 0, sizeof faces[slot]);
+    if (slotWritten[slot]) {
+        std::memset(vertex[slot], 0, sizeof vertex[slot]);
+        std::memset(Nvector[slot], 0, sizeof Nvector[slot]);
+        std::memset(Tvertex[slot], 0, sizeof Tvertex[slot]);
+        std::memset(faces[slot], 0, sizeof faces[slot]);
+        slotWritten[slot] = false;
+    }
     f_celkem[slot] = 0;
     i1 = i2 = i3 = i4 = 0;
     err = 0;
@@ -172,6 +180,7 @@ void readModel(int slot, FILE *file) {
         return;
     }
     clearModel(slot);
+    slotWritten[slot] = true;
     in = file;
     // Ends at the end marker, and at the end of the file or a read error without one: what
     // was read up to there is the model.

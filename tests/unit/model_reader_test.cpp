@@ -361,6 +361,49 @@ TEST(ReaderFiles, RecordsBeyondTheCapacityAreNotStored) {
     EXPECT_EQ(faces[0][lastFace][1][1], 0);
 }
 
+// Emptying a slot after a model that filled every entry (the last of each array included)
+// leaves no byte of the slot non-zero, and so does emptying it a second time; a model read
+// afterwards shows nothing of the one before.
+TEST(ReaderFiles, EmptyingAfterAFullModelLeavesOnlyZeros) {
+    std::string text;
+    for (int k = 1; k < vertexCapacity; k++) {
+        const std::string n = std::to_string(k);
+        text += "v " + n + " " + n + " " + n + "\nvt " + n + " " + n + "\nvn " + n + " " + n + " " +
+                n + "\n";
+    }
+    for (int k = 1; k < faceCapacity; k++) {
+        const std::string n = std::to_string(k % (vertexCapacity - 1) + 1);
+        text += "f " + n + "/" + n + "/" + n + " " + n + "/" + n + "/" + n + " " + n + "/" + n +
+                "/" + n + "\n";
+    }
+    text += "@\n";
+    const auto nonZeroBytes = [] {
+        long count = 0;
+        const auto add = [&count](const void *bytes, size_t size) {
+            const unsigned char *b = static_cast<const unsigned char *>(bytes);
+            count += std::count_if(b, b + size, [](unsigned char c) { return c != 0; });
+        };
+        add(vertex[loadedSlot], sizeof vertex[loadedSlot]);
+        add(Nvector[loadedSlot], sizeof Nvector[loadedSlot]);
+        add(Tvertex[loadedSlot], sizeof Tvertex[loadedSlot]);
+        add(faces[loadedSlot], sizeof faces[loadedSlot]);
+        return count;
+    };
+    readFromMemory(text);
+    ASSERT_EQ(f_celkem[loadedSlot], faceCapacity - 1);
+    EXPECT_EQ(vertex[loadedSlot][vertexCapacity - 1][3], vertexCapacity - 1);
+    EXPECT_EQ(faces[loadedSlot][faceCapacity - 1][3][3],
+              (faceCapacity - 1) % (vertexCapacity - 1) + 1);
+    clearModel(loadedSlot);
+    EXPECT_EQ(nonZeroBytes(), 0);
+    clearModel(loadedSlot);
+    EXPECT_EQ(nonZeroBytes(), 0);
+
+    readFromMemory(text);
+    readFromMemory(nineLines);
+    expectStore(nineLineStore);
+}
+
 // The counters stop at the largest int instead of overflowing.
 TEST(ReaderFiles, CountersStopAtTheLargestInt) {
     EXPECT_EQ(countRecord(0), 1);
