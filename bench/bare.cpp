@@ -30,6 +30,9 @@ int main(int argc, char **argv) {
     glutInitWindowSize(windowSize, windowSize);
     glutCreateWindow("ROBOT");
     glutDisplayFunc(onDisplay);
+    // The delay first, then the handler and its value: the check would pair "timerValue" with
+    // glutTimerFunc's parameter "time" for their common start.
+    // NOLINTNEXTLINE(readability-suspicious-call-argument)
     glutTimerFunc(firstTimerDelay, onTimer, timerValue);
     glutFullScreen();
     glutMainLoop();

@@ -265,8 +265,8 @@ TEST_P(SameCalls, StartUpAndFramesAreRobots) {
     const std::vector<Call> floor = floorStartupCalls();
     expectSameCalls(robot, floor);
     // The list holds every corner: 3 per face, each a normal, a texture coordinate, a vertex.
-    const int faces = GetParam() == Assets::Shipped ? f_celkem[loadedSlot] : fullModelFaces;
-    EXPECT_GT(robot.size(), static_cast<size_t>(faces) * 9);
+    const int faceCount = GetParam() == Assets::Shipped ? f_celkem[loadedSlot] : fullModelFaces;
+    EXPECT_GT(robot.size(), static_cast<size_t>(faceCount) * 9);
 
     // Frames at the sizes that the benchmarks use, and at the window's starting size. The
     // head is not turning, so every frame of robot issues the same calls.

@@ -42,6 +42,9 @@ int main(int argc, char **argv) {
     glutCreateWindow("ROBOT");
     glutDisplayFunc(onDisplay);
     glutReshapeFunc(onResize);
+    // The delay first, then the handler and its value: the check would pair "timerValue" with
+    // glutTimerFunc's parameter "time" for their common start.
+    // NOLINTNEXTLINE(readability-suspicious-call-argument)
     glutTimerFunc(firstTimerDelay, onTimer, timerValue);
     {
         // Released once uploaded, as robot releases its pixel buffers.

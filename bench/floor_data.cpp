@@ -57,7 +57,7 @@ void makeFloorData(const std::string &dir, FloorData &data) {
         cornerSink = &data.corners;
         walkModel(loadedSlot, keepCorner);
         cornerSink = nullptr;
-        data.faceCount = static_cast<int>(data.corners.size() / (3 * 8));
+        data.faceCount = static_cast<int>(data.corners.size() / (size_t{3} * 8));
 
         unsigned char *pixels = nullptr;
         if (bitmapRead(wallImageFile, &data.imageWidth, &data.imageHeight, &pixels) != 0) {
@@ -73,10 +73,11 @@ void writeFloorData(const std::string &dir) {
     FloorData data;
     makeFloorData(dir, data);
     std::vector<unsigned char> mesh(sizeof(int32_t) + data.corners.size() * sizeof(float));
-    const int32_t faces = data.faceCount;
-    std::copy_n(reinterpret_cast<const unsigned char *>(&faces), sizeof faces, mesh.begin());
+    const int32_t faceCount = data.faceCount;
+    std::copy_n(reinterpret_cast<const unsigned char *>(&faceCount), sizeof faceCount,
+                mesh.begin());
     std::copy_n(reinterpret_cast<const unsigned char *>(data.corners.data()),
-                data.corners.size() * sizeof(float), mesh.begin() + sizeof faces);
+                data.corners.size() * sizeof(float), mesh.begin() + sizeof faceCount);
     writeBytes(dir + "/" + floorMeshFile, mesh.data(), mesh.size());
 
     std::vector<unsigned char> image(2 * sizeof(int32_t) + data.pixels.size());

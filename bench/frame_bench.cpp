@@ -17,11 +17,11 @@
 #include <GL/freeglut.h>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <iomanip>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -126,7 +126,7 @@ void frameBenchmark(benchmark::State &state, void (*draw)(), Model model, Size s
     for (int i = 0; i < warmUpFrames; i++) {
         draw();
     }
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         draw();
     }
 }
@@ -149,7 +149,7 @@ void alternatingBenchmark(benchmark::State &state, Model model, Size size) {
     }
     long long robotNs = 0, floorNs = 0;
     bool robotFirst = true;
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         // Which goes first changes every time, so that neither always follows the other.
         const long long start = processCpuNs();
         robotFirst ? robotFrame() : floorFrameNow();
@@ -169,7 +169,7 @@ void alternatingBenchmark(benchmark::State &state, Model model, Size size) {
 
 void loadModelBenchmark(benchmark::State &state, Model model) {
     inDirectory(modelDir(model), [&state] {
-        for (auto _ : state) {
+        for ([[maybe_unused]] auto _ : state) {
             loadModel();
         }
     });
@@ -180,14 +180,14 @@ void loadModelBenchmark(benchmark::State &state, Model model) {
 
 void compileModelListBenchmark(benchmark::State &state, Model model) {
     useModel(model);
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         compileModelList();
     }
 }
 
 void bitmapReadBenchmark(benchmark::State &state) {
     inDirectory(shippedDir, [&state] {
-        for (auto _ : state) {
+        for ([[maybe_unused]] auto _ : state) {
             int width = 0, height = 0;
             unsigned char *pixels = nullptr;
             if (bitmapRead(wallImageFile, &width, &height, &pixels) != 0) {
@@ -201,7 +201,7 @@ void bitmapReadBenchmark(benchmark::State &state) {
 
 void bitmapLoadBenchmark(benchmark::State &state) {
     inDirectory(shippedDir, [&state] {
-        for (auto _ : state) {
+        for ([[maybe_unused]] auto _ : state) {
             if (bitmapLoad(static_cast<int>(spareTexture), wallImageFile) != 0) {
                 state.SkipWithError("bitmapLoad failed");
                 break;
@@ -256,9 +256,16 @@ struct Samples {
 };
 
 std::string format(double value, int decimals = 2) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(decimals) << value;
+    return text.str();
+}
+
+// The samples of the counter `name`; none when no run reported it.
+const std::vector<double> &counterSamples(const Samples &samples, const std::string &name) {
+    static const std::vector<double> none;
+    const auto it = samples.counters.find(name);
+    return it != samples.counters.end() ? it->second : none;
 }
 
 // "median (quartiles low-high)"
@@ -319,11 +326,12 @@ class SummaryReporter : public benchmark::ConsoleReporter {
             << "| size | model | robot | floor | robot / floor |\n|---|---|---|---|---|\n";
         for (const Size &size : sizes) {
             for (Model model : {Model::Shipped, Model::Full}) {
-                Samples &a = samples_[std::string("alternate/robot-floor/") + modelName(model) +
-                                      "/" + size.name()];
+                const Samples &a = samples_[std::string("alternate/robot-floor/") +
+                                            modelName(model) + "/" + size.name()];
                 out << "| " << size.name() << " | " << modelName(model) << " | "
-                    << spread(a.counters["robot_ms"]) << " | " << spread(a.counters["floor_ms"])
-                    << " | " << spread(a.counters["robot_per_floor"], 3) << " |\n";
+                    << spread(counterSamples(a, "robot_ms")) << " | "
+                    << spread(counterSamples(a, "floor_ms")) << " | "
+                    << spread(counterSamples(a, "robot_per_floor"), 3) << " |\n";
             }
         }
         out << "\nWall time per frame, ms, median (quartiles): ";

@@ -76,8 +76,12 @@ void readSettings() {
     settings.stallMs = numberFromEnvironment("ROBOT_BENCH_STALL_MS");
 }
 
+// Copies `from` ("?" when null) into `to`, cut to its `capacity`; empty if the copy fails.
 void copyString(char *to, size_t capacity, const GLubyte *from) {
-    snprintf(to, capacity, "%s", from != nullptr ? reinterpret_cast<const char *>(from) : "?");
+    const char *text = from != nullptr ? reinterpret_cast<const char *>(from) : "?";
+    if (snprintf(to, capacity, "%s", text) < 0) {
+        to[0] = '\0';
+    }
 }
 
 // The value in kB of a "Name:   value kB" line of /proc/self/status, or -1.
@@ -100,6 +104,15 @@ void writeAll(int fd, const char *text, size_t length) {
     }
 }
 
+// Writes the text that snprintf made in `line` (a buffer of `capacity` bytes; `length` as
+// snprintf returned it): only what the buffer holds, and nothing when snprintf failed.
+void writeFormatted(int fd, const char *line, size_t capacity, int length) {
+    if (length > 0) {
+        const size_t made = static_cast<size_t>(length);
+        writeAll(fd, line, made < capacity ? made : capacity - 1);
+    }
+}
+
 void writeReport() {
     if (settings.reportPath == nullptr) {
         return;
@@ -116,18 +129,20 @@ void writeReport() {
         close(statusFd);
     }
     const struct mallinfo2 heap = mallinfo2();
-    char line[512];
-    const int length = snprintf(line, sizeof line,
-                                "renderer %s\nversion %s\nswaps %ld\npeak_rss_kb %ld\nrss_kb %ld\n"
-                                "heap_in_use_bytes %zu\n",
-                                renderer, version, swapCount, statusKb(status, "VmHWM:"),
-                                statusKb(status, "VmRSS:"), heap.uordblks + heap.hblkhd);
-    writeAll(fd, line, static_cast<size_t>(length));
+    // Holds the longest header: the two names (255 characters at most each), four numbers of
+    // 20 characters at most and the keys.
+    char line[1024];
+    writeFormatted(fd, line, sizeof line,
+                   snprintf(line, sizeof line,
+                            "renderer %s\nversion %s\nswaps %ld\npeak_rss_kb %ld\nrss_kb %ld\n"
+                            "heap_in_use_bytes %zu\n",
+                            renderer, version, swapCount, statusKb(status, "VmHWM:"),
+                            statusKb(status, "VmRSS:"), heap.uordblks + heap.hblkhd));
     const long noted = swapCount < swapCapacity ? swapCount : swapCapacity;
     for (long i = 0; i < noted; i++) {
-        const int n =
-            snprintf(line, sizeof line, "swap %lld %lld\n", swaps[i].wallNs, swaps[i].cpuNs);
-        writeAll(fd, line, static_cast<size_t>(n));
+        writeFormatted(
+            fd, line, sizeof line,
+            snprintf(line, sizeof line, "swap %lld %lld\n", swaps[i].wallNs, swaps[i].cpuNs));
     }
     close(fd);
 }
@@ -146,10 +161,11 @@ bool finished() {
 
 } // namespace
 
-extern "C" void glXSwapBuffers(Display *display, GLXDrawable drawable) {
+// The parameters named as GLX's declaration names them.
+extern "C" void glXSwapBuffers(Display *dpy, GLXDrawable drawable) {
     using SwapFunction = void (*)(Display *, GLXDrawable);
     static const auto real = reinterpret_cast<SwapFunction>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
-    real(display, drawable);
+    real(dpy, drawable);
     if (swapCount < swapCapacity) {
         swaps[swapCount] = {clockNs(CLOCK_MONOTONIC), clockNs(CLOCK_PROCESS_CPUTIME_ID)};
     }

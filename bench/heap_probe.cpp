@@ -8,6 +8,7 @@
 //
 // Nothing here allocates: the notes are a fixed array, the report goes out through write().
 #include <GL/gl.h>
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -38,9 +39,25 @@ void note(Kind kind, const void *address, size_t size = 0) {
     callCount++;
 }
 
-void writeText(int fd, const char *text, int length) {
-    if (length > 0) {
-        (void)!write(fd, text, static_cast<size_t>(length));
+// Writes the text that snprintf made in `line` (a buffer of `capacity` bytes; `length` as
+// snprintf returned it): only what the buffer holds, and nothing when snprintf failed. Stops at
+// a failed write: the report is then incomplete, and the launcher finds keys missing.
+void writeText(int fd, const char *line, size_t capacity, int length) {
+    if (length <= 0) {
+        return;
+    }
+    size_t left =
+        static_cast<size_t>(length) < capacity ? static_cast<size_t>(length) : capacity - 1;
+    while (left > 0) {
+        const ssize_t written = write(fd, line, left);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return;
+        }
+        line += written;
+        left -= static_cast<size_t>(written);
     }
 }
 
@@ -61,7 +78,8 @@ __attribute__((destructor)) void writeReport() {
     // in between; and blocks that were not.
     int releasedAfterUpload = 0, releasedOtherwise = 0;
     const void *uploaded = nullptr;
-    char line[256];
+    // Holds the longest text: the summary's keys and 13 numbers of 20 characters at most.
+    char line[512];
     for (int i = 0; i < noteCount; i++) {
         const Note &n = notes[i];
         switch (n.kind) {
@@ -72,7 +90,7 @@ __attribute__((destructor)) void writeReport() {
             live++;
             mostLive = live > mostLive ? live : mostLive;
             uploaded = nullptr;
-            writeText(fd, line, snprintf(line, sizeof line, "block %zu\n", n.size));
+            writeText(fd, line, sizeof line, snprintf(line, sizeof line, "block %zu\n", n.size));
             break;
         case Kind::Free:
             if (n.address == nullptr) {
@@ -91,11 +109,16 @@ __attribute__((destructor)) void writeReport() {
             uploads++;
             uploaded = n.address;
             break;
-        case Kind::Open: opens += n.address != nullptr; break;
+        case Kind::Open:
+            // A failed fopen is noted too, with no file.
+            if (n.address != nullptr) {
+                opens++;
+            }
+            break;
         case Kind::Close: closes++; break;
         }
     }
-    writeText(fd, line,
+    writeText(fd, line, sizeof line,
               snprintf(line, sizeof line,
                        "calls %d\nnoted %d\nallocations %d\nbytes %zu\nlargest %zu\n"
                        "most_live %d\nlive_at_exit %d\nfrees %d\nuploads %d\n"
@@ -108,6 +131,9 @@ __attribute__((destructor)) void writeReport() {
 
 } // namespace
 
+// The linker's --wrap options send robot's own calls here, and these hand them on to the real
+// functions (__real_...). The names are the linker's, reserved as they are.
+// NOLINTBEGIN(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 extern "C" {
 
 void *__real_malloc(size_t size);
@@ -176,3 +202,4 @@ void __wrap_glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsiz
     note(Kind::Upload, pixels);
 }
 }
+// NOLINTEND(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)

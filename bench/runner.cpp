@@ -29,7 +29,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <fstream>
+#include <iomanip>
 #include <iostream>
 #include <map>
 #include <set>
@@ -98,6 +100,13 @@ long long monotonicNs() {
     return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
 }
 
+// The number that `text` starts with (after blanks); NaN when it starts with none.
+double leadingNumber(const char *text) {
+    char *end = nullptr;
+    const double value = std::strtod(text, &end);
+    return end == text ? std::nan("") : value;
+}
+
 struct Run {
     bool ok = false;
     std::string problem; // why not ok
@@ -107,15 +116,19 @@ struct Run {
     double childCpuMs = 0; // user + system, from wait4
     long maxRssKb = 0;     // from wait4
 
+    // The number of a report line; NaN when the line is missing or holds no number.
     double number(const std::string &key) const {
         const auto it = values.find(key);
-        return it == values.end() ? std::nan("") : std::atof(it->second.c_str());
+        return it == values.end() ? std::nan("") : leadingNumber(it->second.c_str());
     }
     // Milliseconds from the process start to the first swap.
     double firstFrameMs() const {
-        return swapWallNs.empty() ? std::nan("") : (swapWallNs[0] - startNs) / 1e6;
+        return swapWallNs.empty() ? std::nan("")
+                                  : static_cast<double>(swapWallNs[0] - startNs) / 1e6;
     }
-    double firstFrameCpuMs() const { return swapCpuNs.empty() ? std::nan("") : swapCpuNs[0] / 1e6; }
+    double firstFrameCpuMs() const {
+        return swapCpuNs.empty() ? std::nan("") : static_cast<double>(swapCpuNs[0]) / 1e6;
+    }
 };
 
 struct Launch {
@@ -144,8 +157,9 @@ void readReport(const std::string &path, Run &run) {
         const std::string key = line.substr(0, space);
         const std::string value = line.substr(space + 1);
         if (key == "swap") {
+            std::istringstream numbers(value);
             long long wall = 0, cpu = 0;
-            if (std::sscanf(value.c_str(), "%lld %lld", &wall, &cpu) == 2) {
+            if (numbers >> wall >> cpu) {
                 run.swapWallNs.push_back(wall);
                 run.swapCpuNs.push_back(cpu);
             }
@@ -164,7 +178,10 @@ class Runner {
     Run run(const Launch &launch) {
         const std::string report = scratch_ + "/report-" + std::to_string(count_++);
         const std::string errors = report + ".stderr";
-        std::remove(report.c_str());
+        // The report read must be this run's. None of this name is in the fresh scratch
+        // directory, and the probe truncates the file it writes: the removal only makes sure,
+        // and fails, as it should, when there is nothing to remove.
+        (void)std::remove(report.c_str());
         Run result;
         result.startNs = monotonicNs();
         const pid_t pid = fork();
@@ -172,8 +189,9 @@ class Runner {
             throw std::runtime_error("fork failed");
         }
         if (pid == 0) {
-            if (chdir(launch.workDir.c_str()) != 0 || !std::freopen("/dev/null", "w", stdout) ||
-                !std::freopen(errors.c_str(), "w", stderr)) {
+            if (chdir(launch.workDir.c_str()) != 0 ||
+                std::freopen("/dev/null", "w", stdout) == nullptr ||
+                std::freopen(errors.c_str(), "w", stderr) == nullptr) {
                 _exit(126);
             }
             setenv("DISPLAY", display_.c_str(), 1);
@@ -207,8 +225,9 @@ class Runner {
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
-        result.childCpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-                            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+        result.childCpuMs =
+            static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
         result.maxRssKb = usage.ru_maxrss;
         readReport(report, result);
         if (result.problem.empty()) {
@@ -225,8 +244,9 @@ class Runner {
             result.problem += "; stderr: " + text.str().substr(0, 500);
         }
         result.ok = result.problem.empty();
-        std::remove(report.c_str());
-        std::remove(errors.c_str());
+        // Read and done with; a file that a failed removal leaves goes with the scratch directory.
+        (void)std::remove(report.c_str());
+        (void)std::remove(errors.c_str());
         return result;
     }
 
@@ -236,6 +256,78 @@ class Runner {
     int count_ = 0;
 };
 
+// In the child of runProgram: goes to `workDir` (unless empty), sends standard output into the
+// pipe's end `toParent` and standard error to /dev/null (when `toParent` is not -1, closing
+// `fromChild`), and becomes the program. Ends with status 126 when the set-up fails and 127
+// when the program cannot be started, as a shell does.
+[[noreturn]] void becomeProgram(const std::vector<char *> &argv, const std::string &workDir,
+                                int fromChild, int toParent) {
+    if (!workDir.empty() && chdir(workDir.c_str()) != 0) {
+        _exit(126);
+    }
+    if (toParent >= 0) {
+        const int nowhere = open("/dev/null", O_WRONLY);
+        if (nowhere < 0 || dup2(toParent, STDOUT_FILENO) < 0 || dup2(nowhere, STDERR_FILENO) < 0) {
+            _exit(126);
+        }
+        close(nowhere);
+        close(fromChild);
+        close(toParent);
+    }
+    execvp(argv[0], argv.data());
+    _exit(127);
+}
+
+// Appends everything that can be read from `fd`, up to its end or a failure, to `text`.
+void readAll(int fd, std::string &text) {
+    char buffer[4096];
+    while (true) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            text.append(buffer, static_cast<size_t>(n));
+        } else if (n == 0 || errno != EINTR) {
+            return;
+        }
+    }
+}
+
+// Runs `arguments` (the program first, looked up on PATH) without a shell and waits for it to
+// end: in `workDir` unless that is empty, with its standard output in `output` and its standard
+// error thrown away when `output` is given, with this program's otherwise. Returns its wait
+// status (0 when it exited with status 0), or -1 when it could not be started.
+int runProgram(const std::vector<std::string> &arguments, const std::string &workDir,
+               std::string *output) {
+    std::vector<char *> argv;
+    argv.reserve(arguments.size() + 1);
+    for (const std::string &argument : arguments) {
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    // The pipe's ends: [0] read here, [1] the child's standard output.
+    int ends[2] = {-1, -1};
+    if (output != nullptr && pipe(ends) != 0) {
+        return -1;
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        becomeProgram(argv, workDir, ends[0], ends[1]);
+    }
+    if (output != nullptr) {
+        close(ends[1]);
+        if (pid > 0) {
+            readAll(ends[0], *output);
+        }
+        close(ends[0]);
+    }
+    int status = 0;
+    while (pid > 0 && waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) {
+            return -1;
+        }
+    }
+    return pid > 0 ? status : -1;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Formatting
 // ---------------------------------------------------------------------------------------------
@@ -244,9 +336,9 @@ std::string format(double value, int decimals = 1) {
     if (std::isnan(value)) {
         return "–";
     }
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(decimals) << value;
+    return text.str();
 }
 
 // "median (quartiles low–high)"
@@ -283,8 +375,8 @@ std::string machine() {
     utsname name{};
     uname(&name);
     out << "- machine: " << std::thread::hardware_concurrency() << " cores, " << model << ", "
-        << format(memKb / 1048576.0, 1) << " GiB memory, " << name.sysname << " " << name.release
-        << " " << name.machine << "\n"
+        << format(static_cast<double>(memKb) / 1048576.0, 1) << " GiB memory, " << name.sysname
+        << " " << name.release << " " << name.machine << "\n"
         << "- X server: Xvfb, screen " << screenGeometry << "\n";
     return out.str();
 }
@@ -329,18 +421,35 @@ struct Failures {
 
 std::string renderer; // as the probe saw it
 
-void startupAndMemory(Runner &runner, const Directories &dirs, const Options &options,
-                      std::ostream &report, Failures &failures) {
-    const std::vector<Program> programs = {
+// A report line's text, or "?" when the run did not report it.
+std::string reported(const Run &run, const std::string &key) {
+    const auto it = run.values.find(key);
+    return it != run.values.end() ? it->second : "?";
+}
+
+// The programs of the start-up runs, and their places in the list.
+constexpr size_t robotShipped = 0, floorShipped = 1, bare = 2, robotFull = 3, floorFull = 4;
+std::vector<Program> startupPrograms(const Directories &dirs) {
+    return {
         {"robot, shipped assets", ROBOT_BINARY, dirs.shipped},
         {"floor, shipped assets", FLOOR_BINARY, dirs.shipped},
         {"bare", BARE_BINARY, dirs.shipped},
         {"robot, full-capacity model", ROBOT_BINARY, dirs.full},
         {"floor, full-capacity model", FLOOR_BINARY, dirs.full},
     };
+}
+
+// Per program: one figure per round; NaN for a round whose run failed.
+struct StartupFigures {
+    explicit StartupFigures(size_t programs)
+        : wallMs(programs), cpuMs(programs), peakMb(programs), heapMb(programs) {}
+    std::vector<std::vector<double>> wallMs, cpuMs, peakMb, heapMb;
+};
+
+StartupFigures startupRounds(Runner &runner, const std::vector<Program> &programs,
+                             const Options &options, Failures &failures) {
     const size_t count = programs.size();
-    // Per program: one figure per round.
-    std::vector<std::vector<double>> wallMs(count), cpuMs(count), peakMb(count), heapMb(count);
+    StartupFigures figures(count);
     std::cerr << "start-up and memory: " << options.rounds << " rounds of " << count
               << " programs\n";
     for (int round = 0; round < options.rounds; round++) {
@@ -352,41 +461,41 @@ void startupAndMemory(Runner &runner, const Directories &dirs, const Options &op
                                         {{"ROBOT_BENCH_FRAMES", std::to_string(startupFrames)}}});
             if (!run.ok) {
                 failures.add("start-up run of " + programs[p].label + ": " + run.problem);
-                wallMs[p].push_back(std::nan(""));
-                cpuMs[p].push_back(std::nan(""));
-                peakMb[p].push_back(std::nan(""));
-                heapMb[p].push_back(std::nan(""));
-                continue;
             }
-            if (renderer.empty()) {
-                renderer = run.values.count("renderer") ? run.values.at("renderer") : "?";
-                renderer += ", OpenGL " + (run.values.count("version") ? run.values.at("version")
-                                                                       : std::string("?"));
+            if (run.ok && renderer.empty()) {
+                renderer = reported(run, "renderer") + ", OpenGL " + reported(run, "version");
             }
-            wallMs[p].push_back(run.firstFrameMs());
-            cpuMs[p].push_back(run.firstFrameCpuMs());
-            peakMb[p].push_back(run.number("peak_rss_kb") / 1024.0);
-            heapMb[p].push_back(run.number("heap_in_use_bytes") / 1048576.0);
+            const double none = std::nan("");
+            figures.wallMs[p].push_back(run.ok ? run.firstFrameMs() : none);
+            figures.cpuMs[p].push_back(run.ok ? run.firstFrameCpuMs() : none);
+            figures.peakMb[p].push_back(run.ok ? run.number("peak_rss_kb") / 1024.0 : none);
+            figures.heapMb[p].push_back(run.ok ? run.number("heap_in_use_bytes") / 1048576.0
+                                               : none);
         }
         std::cerr << "." << std::flush;
     }
     std::cerr << "\n";
+    return figures;
+}
 
-    // Rounds in which a run failed are left out of the ratios that need it.
-    auto clean = [](const std::vector<double> &v) {
-        std::vector<double> kept;
-        for (double x : v) {
-            if (!std::isnan(x)) {
-                kept.push_back(x);
-            }
+// Rounds in which a run failed are left out of the figures, and of the ratios that need it.
+std::vector<double> clean(const std::vector<double> &v) {
+    std::vector<double> kept;
+    for (double x : v) {
+        if (!std::isnan(x)) {
+            kept.push_back(x);
         }
-        return kept;
-    };
-    auto ratios = [&clean](const std::vector<double> &a, const std::vector<double> &b) {
-        return clean(pairedRatios(a, b));
-    };
-    const size_t robotShipped = 0, floorShipped = 1, bare = 2, robotFull = 3, floorFull = 4;
+    }
+    return kept;
+}
 
+std::vector<double> cleanRatios(const std::vector<double> &a, const std::vector<double> &b) {
+    return clean(pairedRatios(a, b));
+}
+
+void reportStartup(const std::vector<Program> &programs, const StartupFigures &figures,
+                   const Options &options, std::ostream &report) {
+    const std::vector<std::vector<double>> &wallMs = figures.wallMs, &cpuMs = figures.cpuMs;
     report << "### Start-up (whole process)\n\n"
            << "From the launcher's clock just before fork() to the return of the first "
               "glXSwapBuffers (the first frame, drawn at 500 x 500 before the full-screen "
@@ -396,49 +505,51 @@ void startupAndMemory(Runner &runner, const Directories &dirs, const Options &op
               "round.\n\n"
            << "| program | first frame, ms | CPU by then, ms | ÷ bare (time) | ÷ floor (time) "
               "| ÷ bare (CPU) |\n|---|---|---|---|---|---|\n";
-    for (size_t p = 0; p < count; p++) {
+    for (size_t p = 0; p < programs.size(); p++) {
         const bool robot = p == robotShipped || p == robotFull;
         const size_t floor = p == robotFull ? floorFull : floorShipped;
         report << "| " << programs[p].label << " | " << spread(clean(wallMs[p])) << " | "
                << spread(clean(cpuMs[p])) << " | "
-               << (p == bare ? "1" : spread(ratios(wallMs[p], wallMs[bare]), 3)) << " | "
-               << (robot ? spread(ratios(wallMs[p], wallMs[floor]), 3) : "") << " | "
-               << (p == bare ? "1" : spread(ratios(cpuMs[p], cpuMs[bare]), 3)) << " |\n";
+               << (p == bare ? "1" : spread(cleanRatios(wallMs[p], wallMs[bare]), 3)) << " | "
+               << (robot ? spread(cleanRatios(wallMs[p], wallMs[floor]), 3) : "") << " | "
+               << (p == bare ? "1" : spread(cleanRatios(cpuMs[p], cpuMs[bare]), 3)) << " |\n";
     }
-    const double startupRatio = median(ratios(wallMs[robotShipped], wallMs[bare]));
+    const double startupRatio = median(cleanRatios(wallMs[robotShipped], wallMs[bare]));
     report << "\nTarget: robot with the shipped assets within 1.15 × the bare program: "
            << format(startupRatio, 3) << " × — " << verdict(startupRatio <= 1.15) << ".\n\n";
+}
 
+// Round by round, the peak resident size of program `p` above that of program `other`.
+std::vector<double> peakAbove(const StartupFigures &figures, size_t p, size_t other) {
+    std::vector<double> above;
+    for (size_t r = 0; r < figures.peakMb[p].size(); r++) {
+        above.push_back(figures.peakMb[p][r] - figures.peakMb[other][r]);
+    }
+    return above;
+}
+
+void reportMemory(const std::vector<Program> &programs, const StartupFigures &figures,
+                  std::ostream &report) {
     report << "### Memory (whole process)\n\n"
            << "Peak resident size (VmHWM) and heap in use (mallinfo2) after " << startupFrames
            << " frames, the last ones full screen; median (quartiles) in MiB over the same "
               "runs.\n\n"
            << "| program | peak resident, MiB | above bare, MiB | above floor, MiB | heap in "
               "use, MiB |\n|---|---|---|---|---|\n";
-    for (size_t p = 0; p < count; p++) {
+    for (size_t p = 0; p < programs.size(); p++) {
         const bool robot = p == robotShipped || p == robotFull;
         const size_t floor = p == robotFull ? floorFull : floorShipped;
-        std::vector<double> aboveBare, aboveFloor;
-        for (size_t r = 0; r < peakMb[p].size(); r++) {
-            aboveBare.push_back(peakMb[p][r] - peakMb[bare][r]);
-            aboveFloor.push_back(peakMb[p][r] - peakMb[floor][r]);
-        }
-        report << "| " << programs[p].label << " | " << spread(clean(peakMb[p])) << " | "
-               << (p == bare ? "" : spread(clean(aboveBare))) << " | "
-               << (robot ? spread(clean(aboveFloor)) : "") << " | " << spread(clean(heapMb[p]))
-               << " |\n";
-    }
-    std::vector<double> aboveBare, aboveFloor;
-    for (size_t r = 0; r < peakMb[robotShipped].size(); r++) {
-        aboveBare.push_back(peakMb[robotShipped][r] - peakMb[bare][r]);
-        aboveFloor.push_back(peakMb[robotShipped][r] - peakMb[floorShipped][r]);
+        report << "| " << programs[p].label << " | " << spread(clean(figures.peakMb[p])) << " | "
+               << (p == bare ? "" : spread(clean(peakAbove(figures, p, bare)))) << " | "
+               << (robot ? spread(clean(peakAbove(figures, p, floor))) : "") << " | "
+               << spread(clean(figures.heapMb[p])) << " |\n";
     }
     // The images: the one pixel buffer of 256 x 256 x 3 bytes alive at a time, and the four
     // textures as the renderer keeps them (4 bytes a texel).
     const double imagesBytes = 256.0 * 256 * 3 + 4 * 256.0 * 256 * 4;
     const double allowanceMb = (modelStoreBytes + imagesBytes) / 1048576.0;
-    const double robotAboveBare = median(clean(aboveBare));
-    const double robotAboveFloor = median(clean(aboveFloor));
+    const double robotAboveBare = median(clean(peakAbove(figures, robotShipped, bare)));
+    const double robotAboveFloor = median(clean(peakAbove(figures, robotShipped, floorShipped)));
     report << "\nTarget: robot (shipped assets) above the bare program by no more than the "
               "model store ("
            << format(modelStoreBytes / 1048576.0, 2)
@@ -448,6 +559,14 @@ void startupAndMemory(Runner &runner, const Directories &dirs, const Options &op
            << verdict(robotAboveBare <= allowanceMb) << "; " << format(robotAboveFloor, 2)
            << " MiB above the same-drawing floor, which holds the same OpenGL objects — "
            << verdict(robotAboveFloor <= allowanceMb) << ".\n\n";
+}
+
+void startupAndMemory(Runner &runner, const Directories &dirs, const Options &options,
+                      std::ostream &report, Failures &failures) {
+    const std::vector<Program> programs = startupPrograms(dirs);
+    const StartupFigures figures = startupRounds(runner, programs, options, failures);
+    reportStartup(programs, figures, options, report);
+    reportMemory(programs, figures, report);
 }
 
 struct CadenceFigures {
@@ -463,9 +582,11 @@ CadenceFigures cadence(const Run &run) {
     CadenceFigures f;
     const size_t first = 2;
     for (size_t i = first + 1; i < run.swapWallNs.size(); i++) {
-        const double ms = (run.swapWallNs[i] - run.swapWallNs[i - 1]) / 1e6;
+        const double ms = static_cast<double>(run.swapWallNs[i] - run.swapWallNs[i - 1]) / 1e6;
         f.intervalsMs.push_back(ms);
-        f.catchUps += ms < catchUpMs;
+        if (ms < catchUpMs) {
+            f.catchUps++;
+        }
     }
     if (run.swapWallNs.size() > first + 1) {
         const double wall = static_cast<double>(run.swapWallNs.back() - run.swapWallNs[first]);
@@ -474,6 +595,55 @@ CadenceFigures cadence(const Run &run) {
             100.0 * static_cast<double>(run.swapCpuNs.back() - run.swapCpuNs[first]) / wall;
     }
     return f;
+}
+
+// The stall: after frame stallFrame the probe sleeps stallMs inside the swap, as a slow frame
+// would hold up the event loop; the timer's calls due meanwhile must not be made up.
+void stallRuns(Runner &runner, const std::vector<Program> &programs, std::ostream &report,
+               Failures &failures) {
+    report << "\nAfter a stall of " << stallMs << " ms (the probe holds up the event loop "
+           << "after frame " << stallFrame << "), the intervals that follow:\n\n"
+           << "| program | the stalled interval, ms | the next five, ms | frames in the "
+              "second after the stall | intervals < 25 ms among the next ten |\n"
+              "|---|---|---|---|---|\n";
+    for (const Program &program : programs) {
+        const Run run = runner.run({program.path,
+                                    program.dir,
+                                    {{"ROBOT_BENCH_SECONDS", format(stallRunSeconds, 1)},
+                                     {"ROBOT_BENCH_STALL_FRAME", std::to_string(stallFrame)},
+                                     {"ROBOT_BENCH_STALL_MS", std::to_string(stallMs)}},
+                                    30000});
+        // The swap that ended the stall is swap number stallFrame (index stallFrame - 1); the
+        // stalled interval is the one up to the next swap.
+        const size_t at = static_cast<size_t>(stallFrame);
+        if (!run.ok || run.swapWallNs.size() < at + 11) {
+            failures.add("stall run of " + program.label + ": " +
+                         (run.ok ? "too few frames" : run.problem));
+            continue;
+        }
+        auto interval = [&run](size_t i) {
+            return static_cast<double>(run.swapWallNs[i] - run.swapWallNs[i - 1]) / 1e6;
+        };
+        std::string next;
+        int shortOnes = 0;
+        for (size_t i = at + 1; i <= at + 10; i++) {
+            if (i <= at + 5) {
+                next += (next.empty() ? "" : ", ") + format(interval(i), 1);
+            }
+            if (interval(i) < catchUpMs) {
+                shortOnes++;
+            }
+        }
+        // Frames drawn within one second of the first frame after the stall, that one included.
+        int inSecond = 0;
+        for (size_t i = at; i < run.swapWallNs.size(); i++) {
+            if (run.swapWallNs[i] - run.swapWallNs[at] < 1000000000LL) {
+                inSecond++;
+            }
+        }
+        report << "| " << program.label << " | " << format(interval(at), 1) << " | " << next
+               << " | " << inSecond << " | " << shortOnes << " |\n";
+    }
 }
 
 void cadenceRuns(Runner &runner, const Directories &dirs, const Options &options,
@@ -527,48 +697,7 @@ void cadenceRuns(Runner &runner, const Directories &dirs, const Options &options
                << format(v.empty() ? std::nan("") : *std::max_element(v.begin(), v.end()), 1)
                << " | " << catchUps[p] << " | " << spread(cpu[p], 1) << " |\n";
     }
-
-    // The stall: after frame stallFrame the probe sleeps stallMs inside the swap, as a slow
-    // frame would hold up the event loop; the timer's calls due meanwhile must not be made up.
-    report << "\nAfter a stall of " << stallMs << " ms (the probe holds up the event loop "
-           << "after frame " << stallFrame << "), the intervals that follow:\n\n"
-           << "| program | the stalled interval, ms | the next five, ms | frames in the "
-              "second after the stall | intervals < 25 ms among the next ten |\n"
-              "|---|---|---|---|---|\n";
-    for (const Program &program : programs) {
-        const Run run = runner.run({program.path,
-                                    program.dir,
-                                    {{"ROBOT_BENCH_SECONDS", format(stallRunSeconds, 1)},
-                                     {"ROBOT_BENCH_STALL_FRAME", std::to_string(stallFrame)},
-                                     {"ROBOT_BENCH_STALL_MS", std::to_string(stallMs)}},
-                                    30000});
-        // The swap that ended the stall is swap number stallFrame (index stallFrame - 1); the
-        // stalled interval is the one up to the next swap.
-        const size_t at = static_cast<size_t>(stallFrame);
-        if (!run.ok || run.swapWallNs.size() < at + 11) {
-            failures.add("stall run of " + program.label + ": " +
-                         (run.ok ? "too few frames" : run.problem));
-            continue;
-        }
-        auto interval = [&run](size_t i) {
-            return (run.swapWallNs[i] - run.swapWallNs[i - 1]) / 1e6;
-        };
-        std::string next;
-        int shortOnes = 0;
-        for (size_t i = at + 1; i <= at + 10; i++) {
-            if (i <= at + 5) {
-                next += (next.empty() ? "" : ", ") + format(interval(i), 1);
-            }
-            shortOnes += interval(i) < catchUpMs;
-        }
-        // Frames drawn within one second of the first frame after the stall, that one included.
-        int inSecond = 0;
-        for (size_t i = at; i < run.swapWallNs.size(); i++) {
-            inSecond += run.swapWallNs[i] - run.swapWallNs[at] < 1000000000LL;
-        }
-        report << "| " << program.label << " | " << format(interval(at), 1) << " | " << next
-               << " | " << inSecond << " | " << shortOnes << " |\n";
-    }
+    stallRuns(runner, programs, report, failures);
     report << "\n";
 }
 
@@ -619,7 +748,8 @@ void heapRuns(Runner &runner, const Directories &dirs, std::ostream &report, Fai
         if (!sound) {
             failures.add("robot's own heap use is not one pixel buffer at a time");
         }
-        std::remove(heapReport.c_str());
+        // Read and done with; a file that a failed removal leaves goes with the scratch directory.
+        (void)std::remove(heapReport.c_str());
     }
     report << "\n";
 }
@@ -636,7 +766,8 @@ double callgrindTotal(const std::string &path) {
     std::string line;
     while (std::getline(in, line)) {
         if (line.rfind("totals:", 0) == 0) {
-            return std::atof(line.c_str() + 7);
+            const double total = leadingNumber(line.c_str() + 7);
+            return std::isnan(total) ? -1 : total;
         }
     }
     return -1;
@@ -649,17 +780,14 @@ double callgrindTotal(const std::string &path) {
 // working directory, so it runs in `scratch`, below which no source lies.
 double ownInstructions(const std::string &profile, const std::string &sourceDir,
                        const std::string &scratch) {
-    FILE *pipe = popen(
-        ("cd '" + scratch + "' && callgrind_annotate --threshold=100 '" + profile + "' 2>/dev/null")
-            .c_str(),
-        "r");
-    if (pipe == nullptr) {
+    std::string annotation;
+    if (runProgram({"callgrind_annotate", "--threshold=100", profile}, scratch, &annotation) < 0) {
         return -1;
     }
     double sum = 0;
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        const std::string line = buffer;
+    std::istringstream lines(annotation);
+    std::string line;
+    while (std::getline(lines, line)) {
         if (line.find(sourceDir) == std::string::npos || line.find(".cpp:") == std::string::npos ||
             line.find("-- ") != std::string::npos || line.find("=>") != std::string::npos ||
             line.find(".cpp:main ") != std::string::npos) {
@@ -668,17 +796,16 @@ double ownInstructions(const std::string &profile, const std::string &sourceDir,
         std::string digits;
         size_t i = line.find_first_not_of(' ');
         for (; i < line.size() &&
-               (std::isdigit(static_cast<unsigned char>(line[i])) || line[i] == ',');
+               (std::isdigit(static_cast<unsigned char>(line[i])) != 0 || line[i] == ',');
              i++) {
             if (line[i] != ',') {
                 digits += line[i];
             }
         }
         if (!digits.empty() && line.find("%)") != std::string::npos) {
-            sum += std::atof(digits.c_str());
+            sum += leadingNumber(digits.c_str());
         }
     }
-    pclose(pipe);
     return sum;
 }
 
@@ -738,11 +865,13 @@ void instructionCounts(Runner &runner, const Directories &dirs, const std::strin
     }
     report << "\nrobot ÷ floor: " << format(perFrame[0] / perFrame[1], 5) << ".\n";
     report << "\n";
+    // The profiles, read and done with; a file that a failed removal leaves goes with the
+    // scratch directory.
     for (size_t k = 0; k < subjects.size(); k++) {
         for (int f = 0; f <= instructionFrames + 1; f++) {
-            std::remove((scratch + "/callgrind." + std::to_string(k) +
-                         (f == 0 ? "" : "." + std::to_string(f)))
-                            .c_str());
+            (void)std::remove((scratch + "/callgrind." + std::to_string(k) +
+                               (f == 0 ? "" : "." + std::to_string(f)))
+                                  .c_str());
         }
     }
 }
@@ -750,14 +879,27 @@ void instructionCounts(Runner &runner, const Directories &dirs, const std::strin
 void frameBenchmarks(const Directories &dirs, const Options &options, const std::string &out,
                      std::ostream &report, Failures &failures) {
     const std::string summary = out + "/frames.md";
-    std::remove(summary.c_str());
-    std::ostringstream command;
-    command << "'" << BENCH_BINARY << "' --shipped='" << dirs.shipped << "' --full='" << dirs.full
-            << "' --summary='" << summary << "' --benchmark_repetitions=" << options.repetitions
-            << " --benchmark_enable_random_interleaving=true"
-            << " --benchmark_min_time=" << options.minTime;
-    std::cerr << "frames and loading: " << command.str() << "\n";
-    const int status = std::system(command.str().c_str());
+    // A summary of an earlier run must not pass for this one's.
+    if (std::remove(summary.c_str()) != 0 && errno != ENOENT) {
+        failures.add("cannot remove the earlier " + summary);
+        return;
+    }
+    std::ostringstream minTime;
+    minTime << options.minTime;
+    const std::vector<std::string> command = {BENCH_BINARY,
+                                              "--shipped=" + dirs.shipped,
+                                              "--full=" + dirs.full,
+                                              "--summary=" + summary,
+                                              "--benchmark_repetitions=" +
+                                                  std::to_string(options.repetitions),
+                                              "--benchmark_enable_random_interleaving=true",
+                                              "--benchmark_min_time=" + minTime.str()};
+    std::cerr << "frames and loading:";
+    for (const std::string &argument : command) {
+        std::cerr << " " << argument;
+    }
+    std::cerr << "\n";
+    const int status = runProgram(command, "", nullptr);
     std::ifstream in(summary);
     if (status != 0 || !in) {
         failures.add("robot_bench failed (status " + std::to_string(status) + ")");

@@ -49,7 +49,13 @@ def own_sources(build_dirs):
 
 
 def clang_tidy(db_dir, source):
-    """Runs clang-tidy on one file; returns its exit status and its report."""
+    """Runs clang-tidy on one file; returns its exit status and its report.
+
+    The header filter keeps out what clang-tidy finds in other headers, but not a finding that
+    one of its notes ties to the project's code: the analyzer's path from a call in our file into
+    a library's header, or a system header's declaration that our definition contradicts. Those
+    concern our code, and are reported wherever they are located.
+    """
     result = subprocess.run(
         ["clang-tidy", "-p", db_dir, "--quiet", "--header-filter=^" + TOP + "/", source],
         stdout=subprocess.PIPE,

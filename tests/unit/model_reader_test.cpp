@@ -365,18 +365,18 @@ TEST(ReaderFiles, RecordsBeyondTheCapacityAreNotStored) {
 // leaves no byte of the slot non-zero, and so does emptying it a second time; a model read
 // afterwards shows nothing of the one before.
 TEST(ReaderFiles, EmptyingAfterAFullModelLeavesOnlyZeros) {
-    std::string text;
+    std::ostringstream lines;
     for (int k = 1; k < vertexCapacity; k++) {
-        const std::string n = std::to_string(k);
-        text += "v " + n + " " + n + " " + n + "\nvt " + n + " " + n + "\nvn " + n + " " + n + " " +
-                n + "\n";
+        lines << "v " << k << " " << k << " " << k << "\nvt " << k << " " << k << "\nvn " << k
+              << " " << k << " " << k << "\n";
     }
     for (int k = 1; k < faceCapacity; k++) {
-        const std::string n = std::to_string(k % (vertexCapacity - 1) + 1);
-        text += "f " + n + "/" + n + "/" + n + " " + n + "/" + n + "/" + n + " " + n + "/" + n +
-                "/" + n + "\n";
+        const int n = k % (vertexCapacity - 1) + 1;
+        lines << "f " << n << "/" << n << "/" << n << " " << n << "/" << n << "/" << n << " " << n
+              << "/" << n << "/" << n << "\n";
     }
-    text += "@\n";
+    lines << "@\n";
+    const std::string text = lines.str();
     const auto nonZeroBytes = [] {
         long count = 0;
         const auto add = [&count](const void *bytes, size_t size) {
