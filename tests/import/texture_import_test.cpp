@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <stb_image_write.h> // stbi_write_png, for a picture with an alpha channel
 #include <string>
 #include <vector>
 
@@ -125,6 +126,35 @@ TEST(Jpeg, ComesOutNearItsColour) {
         EXPECT_NEAR(image.texels[i], 200, 4);
         EXPECT_NEAR(image.texels[i + 1], 120, 4);
         EXPECT_NEAR(image.texels[i + 2], 40, 4);
+    }
+}
+
+// A picture with transparency: nothing shows through in the viewer, so each pixel keeps its
+// colour as stored, whatever its alpha (not darkened towards black where it is clear), and the
+// tool says that the transparency is left out.
+TEST(Transparency, IsLeftOutAndTheColoursKept) {
+    const TempDir dir;
+    std::vector<unsigned char> rgba;
+    for (int y = 0; y < 4; y++) {
+        for (int x = 0; x < 8; x++) {
+            const Rgb c = distinct(x, y);
+            rgba.insert(rgba.end(), {c[0], c[1], c[2], static_cast<unsigned char>(36 * x)});
+        }
+    }
+    ASSERT_NE(stbi_write_png(dir.file("clear.png").c_str(), 8, 4, 4, rgba.data(), 8 * 4), 0);
+
+    const ToolRun run = runImport({"texture", "clear.png"}, dir.path());
+
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("clear.png: its transparency is left out"), std::string::npos)
+        << run.err;
+    const Image image = readImage(dir.file("wall7.bmp"));
+    ASSERT_EQ(image.width, 4);
+    ASSERT_EQ(image.height, 8);
+    for (int row = 0; row < 8; row++) {
+        for (int column = 0; column < 4; column++) {
+            EXPECT_EQ(image.at(row, column), distinct(row, column)) << row << ", " << column;
+        }
     }
 }
 
