@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "assets/texture.h"
+#include "bmp_bytes.h"
 #include "gl_fixture.h"
 #include "glmath.h"
 #include "process.h"
@@ -23,32 +24,6 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Fixture files
 // ---------------------------------------------------------------------------------------------
-
-void put(std::string &bytes, size_t at, uint32_t value, int size) {
-    for (int i = 0; i < size; i++) {
-        bytes[at + static_cast<size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xff);
-    }
-}
-
-// A 54-byte header as a plain bottom-up BMP has it: "BM", the file size, pixel data at 54, a
-// 40-byte information header, the sides, one plane, the bits per pixel, no compression.
-std::string header(int32_t width, int32_t height, uint16_t bits = 24) {
-    std::string h(54, '\0');
-    h[0] = 'B';
-    h[1] = 'M';
-    // The size of the pixel data, 0 where it does not fit (in double: the sides may be huge).
-    const double data = static_cast<double>(width) * height * bits / 8;
-    const uint32_t dataSize = data > 0 && data < INT32_MAX - 54 ? static_cast<uint32_t>(data) : 0;
-    put(h, 2, 54 + dataSize, 4);
-    put(h, 10, 54, 4);
-    put(h, 14, 40, 4);
-    put(h, 18, static_cast<uint32_t>(width), 4);
-    put(h, 22, static_cast<uint32_t>(height), 4);
-    put(h, 26, 1, 2);
-    put(h, 28, bits, 2);
-    put(h, 34, dataSize, 4);
-    return h;
-}
 
 // `count` bytes that all differ from their neighbours: first, first + step, ... (mod 256).
 std::string ramp(size_t count, int first = 1, int step = 7) {
@@ -65,11 +40,6 @@ std::string solid(size_t count, uint8_t a, uint8_t b, uint8_t c) {
     for (size_t i = 0; i < count; i++) {
         bytes += {static_cast<char>(a), static_cast<char>(b), static_cast<char>(c)};
     }
-    return bytes;
-}
-
-std::string withField(std::string bytes, size_t at, uint32_t value, int size) {
-    put(bytes, at, value, size);
     return bytes;
 }
 

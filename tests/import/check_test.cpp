@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "bmp_bytes.h"
 #include "import_support.h"
 #include "process.h"
 
@@ -85,31 +86,6 @@ std::string movedModel(double scale, double offset) {
         lines[static_cast<size_t>(v)] = text;
     }
     return joined(lines);
-}
-
-void put(std::string &bytes, size_t at, uint32_t value, int size) {
-    for (int i = 0; i < size; i++) {
-        bytes[at + static_cast<size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xff);
-    }
-}
-
-// A BMP header as an ordinary writer makes it.
-std::string header(int32_t width, int32_t height, uint16_t bits = 24) {
-    std::string h(54, '\0');
-    h[0] = 'B';
-    h[1] = 'M';
-    put(h, 10, 54, 4);
-    put(h, 14, 40, 4);
-    put(h, 18, static_cast<uint32_t>(width), 4);
-    put(h, 22, static_cast<uint32_t>(height), 4);
-    put(h, 26, 1, 2);
-    put(h, 28, bits, 2);
-    return h;
-}
-
-std::string withField(std::string bytes, size_t at, uint32_t value, int size) {
-    put(bytes, at, value, size);
-    return bytes;
 }
 
 std::string image(int32_t width, int32_t height, size_t dataBytes, uint16_t bits = 24) {
