@@ -41,11 +41,7 @@ void runAndLook(const std::string &workDir, Look &look) {
     look.screen = std::move(previous);
 
     run.client().requestClose(window);
-    ASSERT_TRUE(run.process().waitForExit(exitTimeoutMs));
-    EXPECT_TRUE(run.process().exitedNormally());
-    EXPECT_EQ(run.process().exitStatus(), 0);
-    EXPECT_EQ(run.process().standardOutput(), "");
-    EXPECT_EQ(run.process().standardError(), "");
+    run.expectEndedQuietly();
 }
 
 // A rectangle of screen pixels, inclusive.

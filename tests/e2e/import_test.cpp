@@ -63,9 +63,5 @@ TEST(ImportedAssets, ShowInTheViewer) {
     EXPECT_GT(green, share / 2) << "the model";
 
     run.client().requestClose(window);
-    ASSERT_TRUE(run.process().waitForExit(exitTimeoutMs));
-    EXPECT_TRUE(run.process().exitedNormally());
-    EXPECT_EQ(run.process().exitStatus(), 0);
-    EXPECT_EQ(run.process().standardOutput(), "");
-    EXPECT_EQ(run.process().standardError(), "");
+    run.expectEndedQuietly();
 }

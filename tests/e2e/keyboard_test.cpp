@@ -58,11 +58,7 @@ class Keys : public testing::Test {
     // Esc ends the program with status 0, and it has printed nothing.
     void quitAndCheck() {
         run.client().pressKey(window, "Escape");
-        ASSERT_TRUE(run.process().waitForExit(exitTimeoutMs));
-        EXPECT_TRUE(run.process().exitedNormally());
-        EXPECT_EQ(run.process().exitStatus(), 0);
-        EXPECT_EQ(run.process().standardOutput(), "");
-        EXPECT_EQ(run.process().standardError(), "");
+        run.expectEndedQuietly();
     }
 
     RobotRun run;

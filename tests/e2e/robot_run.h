@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,6 +53,16 @@ class RobotRun {
                (process_->exitedNormally() ? "status " + std::to_string(process_->exitStatus())
                                            : "signal " + std::to_string(process_->killedBy())) +
                ", stderr: " + process_->standardError();
+    }
+
+    // Waits for the program to end, and checks that it ended as it always must: by itself, with
+    // exit status 0, having printed nothing.
+    void expectEndedQuietly() {
+        ASSERT_TRUE(process_->waitForExit(exitTimeoutMs)) << "robot is still running";
+        EXPECT_TRUE(process_->exitedNormally()) << describe();
+        EXPECT_EQ(process_->exitStatus(), 0);
+        EXPECT_EQ(process_->standardOutput(), "");
+        EXPECT_EQ(process_->standardError(), "");
     }
 
     XClient &client() { return client_; }

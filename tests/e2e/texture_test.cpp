@@ -112,11 +112,7 @@ TEST_P(BadWallImage, EndsAtStartUpSilentlyLeavingNoWindow) {
     RobotRun run;
     run.client().watchRootWindow();
     run.start(dir.path());
-    ASSERT_TRUE(run.process().waitForExit(exitTimeoutMs)) << "still running";
-    EXPECT_TRUE(run.process().exitedNormally()) << "killed by signal " << run.process().killedBy();
-    EXPECT_EQ(run.process().exitStatus(), 0);
-    EXPECT_EQ(run.process().standardOutput(), "");
-    EXPECT_EQ(run.process().standardError(), "");
+    run.expectEndedQuietly();
 
     EXPECT_TRUE(waitForNoWindows(run.client(), exitTimeoutMs)) << "a window is left";
     const RootEvents seen = takeRootEvents(run.client());
@@ -234,8 +230,5 @@ TEST(ShippedWallImage, TexturesFloorWallsAndCeiling) {
     EXPECT_EQ(report, "");
 
     run.client().requestClose(window);
-    ASSERT_TRUE(run.process().waitForExit(exitTimeoutMs));
-    EXPECT_EQ(run.process().exitStatus(), 0);
-    EXPECT_EQ(run.process().standardOutput(), "");
-    EXPECT_EQ(run.process().standardError(), "");
+    run.expectEndedQuietly();
 }

@@ -38,11 +38,7 @@ TEST_P(ProgramWindow, OpensFullScreenAndClosesQuietly) {
     // Let it draw for a while before closing it.
     sleepMs(500);
     run.client().requestClose(window);
-    ASSERT_TRUE(run.process().waitForExit(exitTimeoutMs));
-    EXPECT_TRUE(run.process().exitedNormally());
-    EXPECT_EQ(run.process().exitStatus(), 0);
-    EXPECT_EQ(run.process().standardOutput(), "");
-    EXPECT_EQ(run.process().standardError(), "");
+    run.expectEndedQuietly();
 }
 
 INSTANTIATE_TEST_SUITE_P(
