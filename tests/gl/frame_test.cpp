@@ -182,11 +182,7 @@ INSTANTIATE_TEST_SUITE_P(WindowSizes, FrameGeometry,
 // With no texture loaded the room is flat red and unlit; what the frame does not cover shows
 // the clear colour. A viewport smaller than the window leaves a cleared margin to look at.
 TEST_F(GlTest, RoomIsFlatRedOnTheClearColour) {
-    compileStandInModel([] {});
-    onResize(250, 200);
-    probes.captureFrames = true;
-    onDisplay();
-    const Frame &frame = probes.lastFrame;
+    const Frame &frame = drawRoomFrame(250, 200);
     ASSERT_GE(frame.width, 300);
     ASSERT_GE(frame.height, 300);
 

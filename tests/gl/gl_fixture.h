@@ -43,3 +43,13 @@ inline void compileStandInModel(const std::function<void()> &body) {
     body();
     glEndList();
 }
+
+// Draws one frame with an empty stand-in model and the viewport at `width` x `height` pixels,
+// and returns the window's back buffer as read before the swap.
+inline const Frame &drawRoomFrame(int width, int height) {
+    compileStandInModel([] {});
+    onResize(width, height);
+    probes.captureFrames = true;
+    onDisplay();
+    return probes.lastFrame;
+}

@@ -133,11 +133,7 @@ TEST_P(ImportedRoom, PictureIsUpright) {
     const SurfaceCase &c = GetParam();
     const GLuint name = importAndLoad(dir_, c.options);
     textures[1] = textures[2] = name;
-    compileStandInModel([] {});
-    onResize(500, 500);
-    probes.captureFrames = true;
-    onDisplay();
-    const Frame &frame = probes.lastFrame;
+    const Frame &frame = drawRoomFrame(500, 500);
     ASSERT_GE(frame.width, 500);
     ASSERT_GE(frame.height, 500);
 

@@ -318,11 +318,7 @@ TEST_F(TextureTest, FloorShowsEntryOneWallsAndCeilingEntryTwo) {
     textures[1] = names[0];
     textures[2] = names[1];
 
-    compileStandInModel([] {});
-    onResize(500, 500);
-    probes.captureFrames = true;
-    onDisplay();
-    const Frame &frame = probes.lastFrame;
+    const Frame &frame = drawRoomFrame(500, 500);
     ASSERT_GE(frame.width, 500);
     ASSERT_GE(frame.height, 500);
 
@@ -362,11 +358,7 @@ TEST_F(TextureTest, ImageThatOpenGLRefusesCountsAsLoaded) {
     EXPECT_EQ(levelParameter(name_, GL_TEXTURE_WIDTH), 0);
 
     textures[1] = textures[2] = name_;
-    compileStandInModel([] {});
-    onResize(250, 200);
-    probes.captureFrames = true;
-    onDisplay();
-    const Frame &frame = probes.lastFrame;
+    const Frame &frame = drawRoomFrame(250, 200);
     ASSERT_GE(frame.width, 250);
     ASSERT_GE(frame.height, 200);
     EXPECT_EQ(frame.pixelsOtherThan(250, 200, 255, 0, 0), 0)
